@@ -1,0 +1,210 @@
+#include "platform/RegistryFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace qm {
+
+namespace {
+
+constexpr std::string_view kRoot = "HKEY_CURRENT_USER\\";
+constexpr std::string_view kFirstLine = "Windows Registry Editor Version 5.00";
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string_view TrimRight(std::string_view s) {
+  while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// Splits a value line "Name"=data into the unescaped name and the data; false for any
+// other line.
+bool SplitValueLine(std::string_view line, std::string& name, std::string_view& data) {
+  line = TrimRight(line);
+  if (line.empty() || line.front() != '"') return false;
+  name.clear();
+  std::size_t i = 1;
+  for (; i < line.size() && line[i] != '"'; ++i) {
+    if (line[i] == '\\' && i + 1 < line.size()) ++i;
+    name += line[i];
+  }
+  if (i >= line.size() || i + 1 >= line.size() || line[i + 1] != '=') return false;
+  data = line.substr(i + 2);
+  return true;
+}
+
+// Reads "dword:XXXXXXXX" (exactly 8 hex digits); anything else is not a 4-byte DWORD.
+std::optional<std::uint32_t> ParseDword(std::string_view data) {
+  constexpr std::string_view kPrefix = "dword:";
+  if (data.size() != kPrefix.size() + 8 || !EqualNoCase(data.substr(0, kPrefix.size()), kPrefix))
+    return std::nullopt;
+  std::uint32_t value = 0;
+  for (char c : data.substr(kPrefix.size())) {
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else return std::nullopt;
+    value = value << 4 | std::uint32_t(digit);
+  }
+  return value;
+}
+
+std::string QuoteName(std::string_view name) {
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::string FormatDwordLine(std::string_view name, std::uint32_t value) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%08x", value);
+  return QuoteName(name) + "=dword:" + hex;
+}
+
+}  // namespace
+
+RegistryFile::RegistryFile(std::filesystem::path path) : m_path(std::move(path)) {}
+
+std::filesystem::path RegistryFile::DefaultPath() {
+  std::filesystem::path base;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    base = std::filesystem::path(home) / ".config";
+  } else {
+    base = "/tmp";
+  }
+  return base / "quillmoor" / "settings.reg";
+}
+
+bool RegistryFile::Load() {
+  m_preamble.clear();
+  m_sections.clear();
+  std::error_code ec;
+  if (!std::filesystem::exists(m_path, ec)) return !ec;
+  std::ifstream in(m_path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return false;
+  Parse(text.str());
+  return true;
+}
+
+void RegistryFile::Parse(std::string_view text) {
+  m_preamble.clear();
+  m_sections.clear();
+  while (!text.empty()) {
+    std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    std::string_view trimmed = TrimRight(line);
+    if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
+      m_sections.push_back({std::string(trimmed.substr(1, trimmed.size() - 2)), {}});
+    } else if (m_sections.empty()) {
+      if (trimmed != kFirstLine && !trimmed.empty()) m_preamble.emplace_back(trimmed);
+    } else {
+      m_sections.back().lines.emplace_back(trimmed);
+    }
+  }
+  // Blank lines that separate sections are written anew by Serialize.
+  for (Section& section : m_sections) {
+    while (!section.lines.empty() && section.lines.back().empty()) section.lines.pop_back();
+  }
+}
+
+std::string RegistryFile::Serialize() const {
+  std::string out(kFirstLine);
+  out += "\n";
+  for (const std::string& line : m_preamble) out += line + "\n";
+  for (const Section& section : m_sections) {
+    out += "\n[" + section.header + "]\n";
+    for (const std::string& line : section.lines) out += line + "\n";
+  }
+  return out;
+}
+
+bool RegistryFile::Save() const {
+  std::error_code ec;
+  std::filesystem::create_directories(m_path.parent_path(), ec);
+  const std::string text = Serialize();
+  const std::string temp = m_path.string() + ".tmp." + std::to_string(::getpid());
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  std::size_t written = 0;
+  while (written < text.size()) {
+    ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+    if (n <= 0) break;
+    written += std::size_t(n);
+  }
+  bool ok = written == text.size() && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (ok) ok = std::rename(temp.c_str(), m_path.c_str()) == 0;
+  if (!ok) std::remove(temp.c_str());
+  return ok;
+}
+
+RegistryFile::Section* RegistryFile::FindSection(std::string_view fullKey) {
+  for (Section& section : m_sections)
+    if (EqualNoCase(section.header, fullKey)) return &section;
+  return nullptr;
+}
+
+const RegistryFile::Section* RegistryFile::FindSection(std::string_view fullKey) const {
+  return const_cast<RegistryFile*>(this)->FindSection(fullKey);
+}
+
+std::optional<std::uint32_t> RegistryFile::QueryDword(std::string_view key,
+                                                      std::string_view name) const {
+  const Section* section = FindSection(std::string(kRoot) + std::string(key));
+  if (!section) return std::nullopt;
+  std::string lineName;
+  std::string_view data;
+  // The last line of a name wins, as when a registry file is imported.
+  std::optional<std::uint32_t> found;
+  bool seen = false;
+  for (const std::string& line : section->lines) {
+    if (SplitValueLine(line, lineName, data) && EqualNoCase(lineName, name)) {
+      found = ParseDword(data);
+      seen = true;
+    }
+  }
+  return seen ? found : std::nullopt;
+}
+
+void RegistryFile::SetDword(std::string_view key, std::string_view name, std::uint32_t value) {
+  const std::string fullKey = std::string(kRoot) + std::string(key);
+  Section* section = FindSection(fullKey);
+  if (!section) {
+    m_sections.push_back({fullKey, {}});
+    section = &m_sections.back();
+  }
+  std::string lineName;
+  std::string_view data;
+  std::string* target = nullptr;
+  for (std::string& line : section->lines)
+    if (SplitValueLine(line, lineName, data) && EqualNoCase(lineName, name)) target = &line;
+  if (target) {
+    *target = FormatDwordLine(name, value);
+  } else {
+    section->lines.push_back(FormatDwordLine(name, value));
+  }
+}
+
+}  // namespace qm

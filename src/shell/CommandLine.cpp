@@ -1,0 +1,69 @@
+#include "shell/CommandLine.h"
+
+namespace qm {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The number at `pos` read as atol reads it (digits only; the caller starts on a digit).
+std::uint64_t ReadNumber(std::string_view text, std::size_t pos) {
+  std::uint64_t value = 0;
+  while (pos < text.size() && IsDigit(text[pos])) {
+    value = value * 10 + std::uint64_t(text[pos] - '0');
+    ++pos;
+  }
+  return value;
+}
+
+std::size_t SkipProgramName(std::string_view text) {
+  if (!text.empty() && text.front() == '"') {
+    const std::size_t close = text.find('"', 1);
+    return close == std::string_view::npos ? text.size() : close + 1;
+  }
+  const std::size_t blank = text.find(' ');
+  return blank == std::string_view::npos ? text.size() : blank + 1;
+}
+
+}  // namespace
+
+CommandLineChoice ParseCommandLine(std::string_view text) {
+  CommandLineChoice choice;
+  std::size_t pos = SkipProgramName(text);
+  while (pos < text.size() && text[pos] != '/' && text[pos] != '-') ++pos;
+  if (pos >= text.size()) return choice;
+  // A switch at the very end reads the terminating NUL as its letter, which means Saver.
+  const char letter = pos + 1 < text.size() ? text[pos + 1] : '\0';
+  switch (letter) {
+    case 'a': case 'A': choice.mode = ChangePassword; break;
+    case 'c': case 'C': choice.mode = Config; break;
+    case 'p': case 'P': choice.mode = Preview; break;
+    case 't': case 'T': return {Test, 0};
+    default: return {Saver, 0};
+  }
+  for (pos += 2; pos < text.size(); ++pos) {
+    if (IsDigit(text[pos])) {
+      choice.parentWindow = ReadNumber(text, pos);
+      break;
+    }
+  }
+  return choice;
+}
+
+std::string JoinCommandLine(int argc, const char* const* argv) {
+  std::string text;
+  for (int i = 0; i < argc; ++i) {
+    std::string_view arg = argv[i] ? argv[i] : "";
+    if (i > 0) text += ' ';
+    if (i == 0 && arg.find(' ') != std::string_view::npos) {
+      text += '"';
+      text += arg;
+      text += '"';
+    } else {
+      text += arg;
+    }
+  }
+  return text;
+}
+
+}  // namespace qm
