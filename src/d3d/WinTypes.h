@@ -48,3 +48,20 @@ struct RECT {
 struct POINT {
   LONG x, y;
 };
+
+// A 64-bit integer that can also be read as two 32-bit halves, as Windows declares it.
+union LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  std::int64_t QuadPart;
+};
+
+// A 128-bit identifier in the field layout of the Windows GUID.
+struct GUID {
+  DWORD Data1;
+  WORD Data2;
+  WORD Data3;
+  BYTE Data4[8];
+};
