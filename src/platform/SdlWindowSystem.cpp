@@ -182,8 +182,10 @@ SDL_Window* SdlWindowSystem::CreateSdlWindow(const WindowParams& params) {
     flags |= SDL_WINDOW_ALWAYS_ON_TOP;
   }
   if (params.kind == WindowKind::Popup) {
-    flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR |
-             SDL_WINDOW_FULLSCREEN_DESKTOP;
+    flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
+    // Offscreen there is no desktop to fill: the popup keeps the size it was asked for
+    // (headless snapshots choose their size).
+    if (!m_offscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   }
   SDL_Window* window = SDL_CreateWindow(params.title.c_str(), params.rect.left, params.rect.top,
                                         width, height, flags);

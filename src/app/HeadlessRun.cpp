@@ -1,0 +1,114 @@
+#include "app/HeadlessRun.h"
+
+#include <png.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace qm {
+
+namespace {
+
+std::int64_t MonotonicNanoseconds() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+bool WritePng(const std::string& path, const std::vector<DWORD>& pixels, UINT width,
+              UINT height) {
+  if (pixels.size() < std::size_t(width) * height || width == 0 || height == 0) return false;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  std::vector<png_byte> row(std::size_t(width) * 3);
+  bool ok = png && info;
+  if (ok && setjmp(png_jmpbuf(png)) == 0) {
+    png_init_io(png, file);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (UINT y = 0; y < height; ++y) {
+      const DWORD* src = pixels.data() + std::size_t(y) * width;
+      for (UINT x = 0; x < width; ++x) {
+        row[x * 3 + 0] = png_byte(src[x] >> 16);
+        row[x * 3 + 1] = png_byte(src[x] >> 8);
+        row[x * 3 + 2] = png_byte(src[x]);
+      }
+      png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+  } else {
+    ok = false;
+  }
+  png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
+  ok = std::fclose(file) == 0 && ok;
+  return ok;
+}
+
+SnapshotRun::SnapshotRun(SimulatedClock& clock, double seconds, std::string path)
+    : m_clock(clock), m_seconds(seconds), m_path(std::move(path)) {}
+
+bool SnapshotRun::BeforeFrame(SaverApp& app) {
+  if (m_done || !app.pDevice) return false;
+  m_clock.Advance(kStepSeconds);
+  m_elapsed += kStepSeconds;
+  if (m_elapsed + 1e-9 >= m_seconds && !m_captureArmed) {
+    app.pDevice->SetFrameCapture(TRUE);
+    m_captureArmed = true;
+  }
+  return true;
+}
+
+void SnapshotRun::AfterFrame(SaverApp& app) {
+  if (!m_captureArmed || m_done) return;
+  m_done = true;  // one way or the other, the run ends before the next frame
+  std::vector<DWORD> pixels;
+  UINT width = 0, height = 0;
+  if (FAILED(app.pDevice->GetPresentedFrame(&pixels, &width, &height))) {
+    std::fprintf(stderr, "quillmoor: the frame could not be read back\n");
+    return;
+  }
+  m_written = WritePng(m_path, pixels, width, height);
+  if (!m_written) {
+    std::fprintf(stderr, "quillmoor: cannot write %s\n", m_path.c_str());
+    return;
+  }
+  std::printf("snapshot %ux%u at %.2f s written to %s\n", width, height, m_elapsed,
+              m_path.c_str());
+}
+
+BenchmarkRun::BenchmarkRun(double seconds) : m_seconds(seconds) {}
+
+bool BenchmarkRun::BeforeFrame(SaverApp& app) {
+  const std::int64_t now = MonotonicNanoseconds();
+  if (m_startNanoseconds < 0) {
+    // Measure from the first frame on: start-up and loading are not frames.
+    m_startNanoseconds = now;
+    m_startStats = app.m_FrameStats;
+  }
+  m_endNanoseconds = now;
+  return double(now - m_startNanoseconds) * 1e-9 < m_seconds;
+}
+
+void BenchmarkRun::Report(const SaverApp& app, int width, int height) const {
+  const double seconds = double(m_endNanoseconds - m_startNanoseconds) * 1e-9;
+  const std::int64_t frames = app.m_FrameStats.frames - m_startStats.frames;
+  if (frames <= 0 || seconds <= 0) {
+    std::printf("benchmark: no frames drawn\n");
+    return;
+  }
+  const double move =
+      double(app.m_FrameStats.moveNanoseconds - m_startStats.moveNanoseconds) * 1e-6 / double(frames);
+  const double render = double(app.m_FrameStats.renderNanoseconds - m_startStats.renderNanoseconds) *
+                        1e-6 / double(frames);
+  std::printf("benchmark %dx%d: %lld frames in %.2f s = %.1f fps, %.2f ms/frame "
+              "(update %.2f ms, drawing %.2f ms)\n",
+              width, height, static_cast<long long>(frames), seconds, double(frames) / seconds,
+              seconds * 1000.0 / double(frames), move, render);
+}
+
+}  // namespace qm

@@ -1,0 +1,392 @@
+#include "shell/SaverApp.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "d3dx/ImageDecoder.h"
+#include "graphics/LoadingScreen.h"
+#include "graphics/TextureTable.h"
+#include "platform/Clock.h"
+#include "platform/EmbeddedResources.h"
+#include "platform/RegistryFile.h"
+#include "shell/LabelTable.h"
+#include "shell/MessageBox.h"
+
+namespace qm {
+
+namespace {
+
+SaverApp* g_pSaverApp = nullptr;
+
+constexpr int kPreviewBitmapResource = 432;
+
+// The preview picture as 24-bit rows for the window system; false when it is missing.
+bool DecodePreviewBitmap(std::span<const std::uint8_t> bytes, Bitmap24& bitmap) {
+  DecodedImage image;
+  if (bytes.empty() || DecodeImage(bytes, image) != ImageStatus::Ok) return false;
+  const Image& top = image.levels[0];
+  bitmap.width = int(top.width);
+  bitmap.height = int(top.height);
+  bitmap.bgr.resize(top.PixelCount() * 3);
+  for (std::size_t i = 0; i < top.PixelCount(); ++i) {
+    const std::uint32_t argb = top.pixels[i];
+    bitmap.bgr[i * 3 + 0] = std::uint8_t(argb);
+    bitmap.bgr[i * 3 + 1] = std::uint8_t(argb >> 8);
+    bitmap.bgr[i * 3 + 2] = std::uint8_t(argb >> 16);
+  }
+  return true;
+}
+
+void CopyText(char (&dest)[128], const std::string& text) {
+  std::snprintf(dest, sizeof dest, "%s", text.c_str());
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Start-up
+// ---------------------------------------------------------------------------------------
+
+SaverApp::SaverApp() : m_Settings(BaseDefaults()) { g_pSaverApp = this; }
+
+SaverApp::~SaverApp() {
+  // A run closed without EndRun still hands its device back.
+  if (pDevice) ReleaseDisplayDevice();
+  if (g_pSaverApp == this) g_pSaverApp = nullptr;
+}
+
+SaverApp* SaverApp::Instance() { return g_pSaverApp; }
+
+void SaverApp::SetServices(WindowSystem* windows, RegistryFile* registry, LaunchOptions options) {
+  m_pWindows = windows;
+  m_pRegistry = registry;
+  m_Launch = std::move(options);
+}
+
+int SaverApp::WinMain(HINSTANCE instance) {
+  Start(instance);
+  Dispatch();
+  return 0;
+}
+
+void SaverApp::Start(HINSTANCE instance) {
+  LoadLabels();
+  CreateScene();
+  m_hInstance = instance;
+  m_iMode = ReadCommandLine(m_Launch.commandLine.c_str());
+  if (m_Launch.foreignWindow) m_iMode = Saver;
+  // The log switch is the application's (off as shipped); --log turns it on for diagnosis.
+  m_Log.m_bEnabled = m_bLogEnabled || m_Launch.logEnabled;
+  SetProcessLog(&m_Log);
+  if (m_iMode == Config) m_Log.Open("Config_Log.txt");
+  else if (m_iMode != ChangePassword) m_Log.Open("Saver_Log.txt");
+
+  m_bCanRun = m_DeviceList.CreateAndEnumerate() == 0;
+  if (m_WindowLock.IsHeldByAnotherProcess(kWindowClass) ||
+      m_WindowLock.IsHeldByAnotherProcess(Labels().ConfigurationTitle())) {
+    m_bCanRun = false;
+  }
+  if (!m_bCanRun) return;
+
+  QueryDeviceCaps();
+  BuildMonitorList();
+  if (m_iMode == Preview || m_iMode == Saver || m_iMode == SaverMode::Test) {
+    if (m_iMode == Preview && !m_pWindows->ForeignWindowExists(m_hParentWnd)) {
+      // Without its parent the preview would wait forever for a timer; end at once.
+      std::fprintf(stderr, "quillmoor: preview window %llu does not exist\n",
+                   static_cast<unsigned long long>(m_hParentWnd));
+      m_bCanRun = false;
+      return;
+    }
+    // Taking the lock closes the gap between the check above and the window: of two savers
+    // starting together, one ends here.
+    if (m_iMode != Preview && !m_WindowLock.Acquire(kWindowClass)) {
+      m_bCanRun = false;
+      return;
+    }
+    if (FAILED(CreateSaverWindows())) {
+      m_Log.Write("Cannot create Saver Window!");
+    } else {
+      m_Log.Write("Create Saver Window complete");
+    }
+  }
+  if (m_iMode == Preview) RunStartupWait();
+}
+
+SaverMode SaverApp::ReadCommandLine(const char* text) {
+  const CommandLineChoice choice = ParseCommandLine(text ? text : "");
+  m_hParentWnd = HWND(choice.parentWindow);
+  return choice.mode;
+}
+
+void SaverApp::RunStartupWait() {
+  if (m_hWnd == 0) return;  // no window, no timer: nothing to wait for
+  m_bStartupWait = true;
+  m_pWindows->PostMessage({m_hWnd, WM_USER, 0, 0});
+  WindowMessage msg;
+  while (m_bStartupWait) {
+    if (!m_pWindows->GetMessage(msg)) {
+      m_pWindows->PostQuitMessage(0);
+      break;
+    }
+    HandleMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Monitors and windows
+// ---------------------------------------------------------------------------------------
+
+void SaverApp::BuildMonitorList() {
+  m_nMonitors = 0;
+  std::vector<DisplayInfo> displays = m_pWindows->ListDisplays();
+  if (m_Launch.headless) {
+    // A headless run covers one display of the requested size.
+    displays.assign(1, DisplayInfo{"DISPLAY", "DISPLAY", {0, 0, m_Launch.width, m_Launch.height},
+                                   true, false});
+  }
+  for (std::size_t i = 0; i < displays.size() && m_nMonitors < kMaxMonitors; ++i) {
+    const DisplayInfo& display = displays[i];
+    if (display.mirror) continue;
+    MonitorRecord& record = m_aMonitors[m_nMonitors];
+    record = MonitorRecord{};
+    CopyText(record.szDevice, display.device);
+    CopyText(record.szMonitor, display.monitor);
+    record.iAdapter = -1;
+    record.rcMonitor = display.bounds;
+    record.hMonitor = i + 1;
+    ++m_nMonitors;
+  }
+}
+
+HRESULT SaverApp::CreateSaverWindows() {
+  WindowParams params;
+  params.title = kWindowTitle;
+  if (m_iMode == Preview) {
+    params.kind = WindowKind::Child;
+    params.parent = m_hParentWnd;
+    m_hWnd = m_pWindows->CreateWindow(params);
+    if (m_hWnd) LoadPreviewBitmap();
+  } else if (m_iMode == SaverMode::Test) {
+    params.kind = WindowKind::TopLevel;
+    params.rect = {50, 50, 650, 450};
+    params.openGL = true;
+    m_hWnd = m_pWindows->CreateWindow(params);
+  } else if (m_Launch.foreignWindow) {
+    params.kind = WindowKind::Foreign;
+    params.parent = m_Launch.foreignWindowId;
+    params.openGL = true;
+    m_hWnd = m_pWindows->CreateWindow(params);
+  } else {
+    m_hWnd = 0;
+    for (unsigned i = 0; i < m_nMonitors; ++i) {
+      MonitorRecord& record = m_aMonitors[i];
+      if (!record.hMonitor) continue;
+      params.kind = WindowKind::Popup;
+      params.topmost = true;
+      params.rect = record.rcMonitor;
+      params.owner = m_hWnd;
+      params.openGL = (m_hWnd == 0);  // only the first window receives the device
+      record.hWnd = m_pWindows->CreateWindow(params);
+      if (!record.hWnd) return E_FAIL;
+      if (!m_hWnd) m_hWnd = record.hWnd;
+    }
+  }
+  if (!m_hWnd) return E_FAIL;
+  m_pWindows->HideCursor();
+  return S_OK;
+}
+
+void SaverApp::LoadPreviewBitmap() {
+  m_bHasPreviewBitmap =
+      DecodePreviewBitmap(FindEmbeddedResource("BITMAP", kPreviewBitmapResource), m_PreviewBitmap);
+}
+
+// ---------------------------------------------------------------------------------------
+// Dispatch and main loop
+// ---------------------------------------------------------------------------------------
+
+void SaverApp::ApplySelectedModeToSettings() {
+  const VideoSelection& selection = m_DeviceList.selection;
+  m_Settings.m_iWidth = selection.iWidth;
+  m_Settings.m_iHeight = selection.iHeight;
+  m_Settings.m_iBitCount = FormatBitCount(selection.eFormat);
+  m_Settings.m_iFSAA = selection.iMultiSample;
+}
+
+int SaverApp::Dispatch() {
+  if (!m_bCanRun) return 0;
+  switch (m_iMode) {
+    case Config:
+      RunConfigDialog();
+      break;
+    case ChangePassword:
+      RunPasswordChange();
+      break;
+    default:
+      if (m_pRegistry) ReadSettings(*m_pRegistry, m_Settings);
+      ReadSceneSettings();
+      m_DeviceList.SelectMode(m_Settings.m_iWidth, m_Settings.m_iHeight, m_Settings.m_iBitCount,
+                              m_Settings.m_iFSAA);
+      ApplySelectedModeToSettings();
+      if (m_hWnd) RunLoop();
+      if (m_hWnd) m_pWindows->DestroyWindow(m_hWnd);
+      m_hWnd = 0;
+      break;
+  }
+  return 0;
+}
+
+void SaverApp::RunConfigDialog() {
+  std::fprintf(stderr, "quillmoor: the configuration dialog is not available in this build; "
+                       "edit %s or run with /t or /s\n",
+               m_pRegistry ? m_pRegistry->Path().c_str() : "the settings file");
+}
+
+int SaverApp::RunLoop() {
+  m_bWin9x = false;  // no Windows 9x password services exist on this platform
+  if (m_iMode != Preview) {
+    const int created = CreateDisplayDevice(m_hWnd);
+    if (created == 1) {
+      MessageBoxA(m_hWnd, "Cant get Desktop DisplayMode.", "Error!", MB_ICONERROR);
+      return 0;
+    }
+    if (created == 2) {
+      MessageBoxA(m_hWnd, "Could not find any compatible Direct3D\ndevices.", "Error!",
+                  MB_ICONERROR);
+      return 0;
+    }
+    LoadDigitTextures(pDevice, m_Overlay);
+    LoadSceneData(pDevice);
+    AfterSceneData(pDevice);
+    StartSound();
+    m_Log.Write("All Data Was Loaded.");
+  }
+  m_pWindows->SetTimer(m_hWnd, kFpsTimer, 1000);
+  m_bQuit = false;
+  fLastFrameTime = float(GetClock().TimeGetTime());
+  WindowMessage msg;
+  while (msg.message != WM_QUIT && !m_bQuit) {
+    if (m_pWindows->PeekMessage(msg)) {
+      if (msg.message != WM_QUIT) HandleMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+    } else if (m_iMode != Preview) {
+      if (m_pObserver && !m_pObserver->BeforeFrame(*this)) {
+        EndRun();
+        break;
+      }
+      const HRESULT drawn = RenderStep();
+      if (m_pObserver && drawn == S_OK) m_pObserver->AfterFrame(*this);
+    }
+    GetClock().Sleep(2);
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Window messages
+// ---------------------------------------------------------------------------------------
+
+LRESULT SaverApp::DefaultWindowProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+LRESULT SaverApp::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      if (m_iMode == Preview) LoadPreviewBitmap();
+      break;
+    case WM_PAINT:
+      if (m_iMode == Preview) {
+        if (m_bHasPreviewBitmap) m_pWindows->PaintBitmap(hwnd, m_PreviewBitmap);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+    case WM_DESTROY:
+      m_bQuit = true;
+      return 1;
+    case WM_QM_TERMINATE:
+      // Asked to end by a signal: the orderly end, whatever the mode.
+      if (!m_bEnded && (m_iMode == Saver || m_iMode == SaverMode::Test)) EndRun();
+      m_bQuit = true;
+      return 1;
+    case WM_ACTIVATEAPP:
+      if (wParam == 0 && m_iMode != SaverMode::Test) return RequestExit();
+      break;
+    case WM_SETCURSOR:
+      if (m_iMode == Saver) return 1;
+      break;
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      if (m_iMode != SaverMode::Test) return RequestExit();
+      break;
+    case WM_MOUSEMOVE:
+      if (m_iMode != Preview && m_Settings.m_bExitOnMouseMove) {
+        if (--m_nMouseMoves < 0) return RequestExit();
+      }
+      break;
+    case WM_SYSCOMMAND:
+      if (m_iMode == Saver && (wParam == SC_CLOSE || wParam == SC_NEXTWINDOW ||
+                               wParam == SC_PREVWINDOW || wParam == SC_SCREENSAVE))
+        return RequestExit();
+      break;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_APMSUSPEND && m_pfnVerifyPassword == nullptr) return RequestExit();
+      break;
+    case WM_USER:
+      m_pWindows->SetTimer(hwnd, kStartupTimer, 500);
+      break;
+    case WM_TIMER:
+      if (wParam == kStartupTimer) {
+        m_bStartupWait = false;
+        m_pWindows->KillTimer(hwnd, kStartupTimer);
+      } else if (wParam == kFpsTimer) {
+        iFramesPerSecond = nFramesCounted;
+        nFramesCounted = 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefaultWindowProc(hwnd, message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------------------
+// End of a run
+// ---------------------------------------------------------------------------------------
+
+int SaverApp::RequestExit() {
+  if (m_iMode != Saver && m_iMode != SaverMode::Test) return 0;
+  if (m_bWin9x && m_iMode == Saver && m_pfnVerifyPassword) {
+    if (bFrameParity == 0 && pDevice) pDevice->Present(nullptr, nullptr, 0, nullptr);
+    if (!m_pfnVerifyPassword(m_hWnd)) {
+      m_pWindows->HideCursor();
+      m_nMouseMoves = 0;
+      bFrameParity = 1;
+      fLastFrameTime = float(GetClock().TimeGetTime());
+      return 0;
+    }
+  }
+  EndRun();
+  return 1;
+}
+
+void SaverApp::EndRun() {
+  if (m_bEnded) return;  // a second request (a key after a signal) finds nothing to end
+  m_bEnded = true;
+  StopSound();
+  if (pDevice) ResetGammaToLinear();
+  TextureTable::Instance().ReleaseAll();
+  ReleaseScene();
+  ReleaseDisplayDevice();
+  if (m_hWnd) m_pWindows->KillTimer(m_hWnd, kFpsTimer);
+  m_hPasswordDll = 0;
+  m_bQuit = true;
+  m_Log.Close();
+}
+
+void SaverApp::RunPasswordChange() {
+  // The desktop's screen locker owns the password on this platform: nothing to call.
+}
+
+}  // namespace qm

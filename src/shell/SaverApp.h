@@ -1,0 +1,185 @@
+// SaverApp: the application core shared by every saver built on this shell.
+//
+// One object exists per process (a static, constructed before main); its constructor makes
+// it the process-wide application. main() hands it the platform services and calls WinMain:
+// Start reads the command line, checks that Direct3D works and that no other instance runs,
+// and opens the window(s); Dispatch runs the chosen mode; RunLoop creates the device, loads
+// the scene and draws a frame whenever no message waits. A subclass plugs its scene in only
+// through the virtual operations below, which the core calls in a fixed order.
+//
+// Sections of SaverApp.cpp: start-up / monitors and windows / dispatch and main loop /
+// window messages / end of a run. Device creation, frames and gamma: SaverAppDevice.cpp.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "d3d/D3D8.h"
+#include "graphics/DeviceList.h"
+#include "graphics/Overlay.h"
+#include "platform/InstanceLock.h"
+#include "platform/WindowSystem.h"
+#include "shell/CommandLine.h"
+#include "shell/RunLog.h"
+#include "shell/SaverSettings.h"
+
+namespace qm {
+
+class RegistryFile;
+
+inline constexpr const char* kWindowClass = "VS D3D QUILLMOOR3D";
+inline constexpr const char* kWindowTitle = "D3D QUILLMOOR3D";
+
+// One display the saver may cover, as the start-up lists them (at most 9).
+struct MonitorRecord {
+  char szDevice[128] = {};
+  char szMonitor[128] = {};
+  std::uintptr_t hMonitor = 0;  // 0 for a display that is not part of the desktop
+  RECT rcMonitor{};
+  int iAdapter = -1;
+  HWND hWnd = 0;
+};
+
+// How this process was started beyond the screen-saver switches (Linux only).
+struct LaunchOptions {
+  std::string commandLine;         // the Windows-style command line text
+  bool foreignWindow = false;      // draw mode Saver into an existing X11 window
+  std::uint64_t foreignWindowId = 0;
+  bool logEnabled = false;         // --log: the run log, off as shipped
+  // Headless runs: a snapshot after `runSeconds` of simulated time, or a real-time
+  // benchmark for `runSeconds`; both in a single window of width x height.
+  bool headless = false;
+  bool simulatedTime = false;
+  double runSeconds = 0.0;
+  int width = 800;
+  int height = 600;
+};
+
+// Called when a headless run ends, with the device still alive (snapshots read it back).
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  // Before each frame; returns false to end the run (through EndRun).
+  virtual bool BeforeFrame(class SaverApp& app) = 0;
+  // After each frame that was drawn and presented.
+  virtual void AfterFrame(class SaverApp& app) = 0;
+};
+
+class SaverApp {
+ public:
+  static constexpr int kMaxMonitors = 9;
+  static constexpr int kMouseMovesTolerated = 30;
+  static constexpr UINT kStartupTimer = 1;
+  static constexpr UINT kFpsTimer = 7;
+
+  SaverApp();
+  virtual ~SaverApp();
+  SaverApp(const SaverApp&) = delete;
+  SaverApp& operator=(const SaverApp&) = delete;
+
+  // The application object of this process.
+  static SaverApp* Instance();
+
+  // Platform services; must be set before WinMain. Neither is owned.
+  void SetServices(WindowSystem* windows, RegistryFile* registry, LaunchOptions options);
+  void SetRunObserver(RunObserver* observer) { m_pObserver = observer; }
+
+  // --- Virtual operations, in their table order
+  virtual void CreateScene() {}
+  virtual void ReadSceneSettings() {}
+  virtual void WriteSceneSettings() {}
+  virtual void ResetSceneSettings() {}
+  virtual void InitScenePage(HWND /*dialog*/) {}
+  virtual LRESULT ScenePageMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
+  virtual LRESULT DefaultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  virtual void StartSound() {}
+  virtual void StopSound() {}
+  virtual void QueryDeviceCaps() {}
+  virtual HRESULT SetDefaultRenderStates(IDirect3DDevice8* device);
+  virtual HRESULT ShowLoadingScreen(IDirect3DDevice8* device);
+  virtual HRESULT LoadSceneData(IDirect3DDevice8*) { return 0; }
+  virtual HRESULT AfterSceneData(IDirect3DDevice8*) { return 0; }
+  virtual HRESULT MoveFrame(IDirect3DDevice8* device, float elapsedMilliseconds);
+  virtual HRESULT RenderFrame(IDirect3DDevice8* device);
+  virtual int ReleaseScene() { return 0; }
+
+  // --- The core
+  int WinMain(HINSTANCE instance);
+  void Start(HINSTANCE instance);
+  SaverMode ReadCommandLine(const char* text);
+  int Dispatch();
+  int RunLoop();
+  HRESULT RenderStep();
+  int RequestExit();
+  void EndRun();
+  void RunPasswordChange();
+  // The window procedure's body: every message of every saver window comes here.
+  LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+  // --- Device creation, loss and gamma (SaverAppDevice.cpp)
+  // 0 success, 1 the desktop mode was unreadable, 2 no device could be created.
+  int CreateDisplayDevice(HWND hwnd);
+  void ReleaseDisplayDevice();
+  void ResetGammaToLinear();
+
+  // --- State the Parts share (names as the design has them)
+  bool m_bQuit = false;
+  bool m_bCanRun = false;
+  HWND m_hParentWnd = 0;
+  SaverMode m_iMode = Config;
+  HINSTANCE m_hInstance = 0;
+  HWND m_hWnd = 0;
+  MonitorRecord m_aMonitors[kMaxMonitors];
+  unsigned m_nMonitors = 0;
+  HMODULE m_hPasswordDll = 0;
+  bool m_bStartupWait = false;
+  bool m_bWin9x = false;
+  BOOL (*m_pfnVerifyPassword)(HWND) = nullptr;  // never found on Linux
+  SaverSettings m_Settings;
+  bool m_bSfxControl = true;
+  DeviceList m_DeviceList;
+  IDirect3DDevice8* pDevice = nullptr;
+  D3DPRESENT_PARAMETERS presentParams{};
+  OverlayState m_Overlay;
+  int bFrameParity = 1;
+  int iFramesPerSecond = 0;
+  int nFramesCounted = 0;
+  float fLastFrameTime = 0.0f;
+  bool m_bHasPreviewBitmap = false;
+  Bitmap24 m_PreviewBitmap;
+  int m_nMouseMoves = kMouseMovesTolerated;
+  bool m_bLogEnabled = false;
+  RunLog m_Log;
+
+  // Time spent in MoveFrame and RenderFrame (including Present), for the benchmark.
+  struct FrameStats {
+    std::int64_t frames = 0;
+    std::int64_t moveNanoseconds = 0;
+    std::int64_t renderNanoseconds = 0;
+  } m_FrameStats;
+
+  WindowSystem* Windows() const { return m_pWindows; }
+  RegistryFile* Registry() const { return m_pRegistry; }
+  const LaunchOptions& Launch() const { return m_Launch; }
+
+ protected:
+  // The configuration dialog; on this platform it comes from the GTK view.
+  virtual void RunConfigDialog();
+
+ private:
+  void BuildMonitorList();
+  HRESULT CreateSaverWindows();
+  void RunStartupWait();
+  void LoadPreviewBitmap();
+  void ApplySelectedModeToSettings();
+
+  WindowSystem* m_pWindows = nullptr;
+  RegistryFile* m_pRegistry = nullptr;
+  RunObserver* m_pObserver = nullptr;
+  LaunchOptions m_Launch;
+  InstanceLock m_WindowLock;
+  bool m_bEnded = false;
+};
+
+}  // namespace qm
