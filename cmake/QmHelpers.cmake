@@ -9,7 +9,7 @@ function(qm_add_subdirectories dir)
        ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*)
   list(SORT children)
   foreach(child IN LISTS children)
-    if(child STREQUAL "app")
+    if(dir STREQUAL "src" AND child STREQUAL "app")
       continue()  # the executable comes last, after every library it links
     endif()
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/${child}/CMakeLists.txt)

@@ -15,6 +15,8 @@
 #include <X11/keysym.h>
 #if QM_HAVE_XTEST
 #include <X11/extensions/XTest.h>
+
+#include "support/DisplayTurn.h"
 #endif
 
 #include <cctype>
@@ -253,23 +255,7 @@ TEST(SdlMessageBox, WithoutADisplayTheTextGoesToStandardError) {
 // ---------------------------------------------------------------------------------------
 // Windows and input on a real X display
 
-// CTest runs test programs side by side on the one Xvfb: a full-screen window of one would
-// cover the windows, pointer and keys of another. X tests take turns through this lock.
-class DisplayTurn {
- public:
-  DisplayTurn() {
-    std::string name = "/tmp/quillmoor-x11-tests-" + std::to_string(getuid());
-    for (const char c : std::string(std::getenv("DISPLAY"))) name += std::isalnum(c) ? c : '_';
-    m_fd = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_fd >= 0) flock(m_fd, LOCK_EX);
-  }
-  ~DisplayTurn() {
-    if (m_fd >= 0) close(m_fd);
-  }
-
- private:
-  int m_fd = -1;
-};
+using qm::testing::DisplayTurn;
 
 class X11Test : public ::testing::Test {
  protected:

@@ -1,0 +1,238 @@
+// The saver program as a user runs it: real processes on the X display (xvfb-run in the
+// test script), windows found by their title, keys typed with xdotool.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/RegistryFile.h"
+#include "shell/SaverSettings.h"
+#include "support/DisplayTurn.h"
+
+extern char** environ;
+
+namespace qm {
+namespace {
+
+using namespace std::chrono_literals;
+
+const char* const kProgram = QM_BINARY_DIR "/src/app/quillmoor";
+constexpr const char* kTitle = "D3D QUILLMOOR3D";
+
+// One saver process with its own settings and lock folders.
+class SaverProcess {
+ public:
+  SaverProcess(const std::filesystem::path& home, std::vector<std::string> args) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+      const std::string entry = *e;
+      if (entry.rfind("XDG_", 0) != 0 && entry.rfind("HOME=", 0) != 0) env.push_back(entry);
+    }
+    env.push_back("HOME=" + home.string());
+    env.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
+    env.push_back("XDG_RUNTIME_DIR=" + home.string());
+    args.insert(args.begin(), kProgram);
+    std::vector<char*> argv, envp;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, home.c_str());
+    if (posix_spawn(&m_pid, kProgram, &actions, nullptr, argv.data(), envp.data()) != 0) m_pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~SaverProcess() {
+    if (m_pid > 0 && !m_exited) {
+      kill(m_pid, SIGKILL);
+      waitpid(m_pid, nullptr, 0);
+    }
+  }
+  // Waits for the process to end; its exit status, or -1 when it was still running.
+  int WaitExit(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+      int status = 0;
+      if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+        m_exited = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    return -1;
+  }
+  void Signal(int number) { kill(m_pid, number); }
+  bool Started() const { return m_pid > 0; }
+
+ private:
+  pid_t m_pid = -1;
+  bool m_exited = false;
+};
+
+// Top-level windows titled kTitle, with their sizes.
+std::vector<std::pair<Window, XWindowAttributes>> SaverWindows(Display* display) {
+  std::vector<std::pair<Window, XWindowAttributes>> found;
+  std::function<void(Window)> walk = [&](Window window) {
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) && name) {
+      XWindowAttributes attributes{};
+      XGetWindowAttributes(display, window, &attributes);
+      if (std::string(name) == kTitle && attributes.map_state == IsViewable)
+        found.emplace_back(window, attributes);
+      XFree(name);
+    }
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, window, &root, &parent, &children, &count)) {
+      for (unsigned i = 0; i < count; ++i) walk(children[i]);
+      if (children) XFree(children);
+    }
+  };
+  walk(DefaultRootWindow(display));
+  return found;
+}
+
+class SaverProcessTest : public ::testing::Test {
+ protected:
+  std::filesystem::path home = std::filesystem::temp_directory_path() /
+                               ("qm-process-" + std::to_string(getpid()));
+  Display* display = nullptr;
+  std::unique_ptr<testing::DisplayTurn> turn;
+
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    turn = std::make_unique<testing::DisplayTurn>();
+    display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    // Windows of the saver come and go while the tree is walked: ignore BadWindow.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    std::filesystem::create_directories(home);
+  }
+  void TearDown() override {
+    if (display) XCloseDisplay(display);
+    turn.reset();
+    std::filesystem::remove_all(home);
+  }
+  // Waits until `count` saver windows are on the screen.
+  std::vector<std::pair<Window, XWindowAttributes>> WaitForWindows(std::size_t count) {
+    for (int i = 0; i < 250; ++i) {
+      auto windows = SaverWindows(display);
+      if (windows.size() >= count) return windows;
+      std::this_thread::sleep_for(40ms);
+    }
+    return SaverWindows(display);
+  }
+  static int Type(const char* key) {
+    return std::system((std::string("xdotool key ") + key + " >/dev/null 2>&1").c_str());
+  }
+  std::string ReadLog() {
+    std::ifstream in(home / "Saver_Log.txt", std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+};
+
+TEST_F(SaverProcessTest, TestWindowKeepsRunningOnKeysAndEndsInOrderOnSigterm) {
+  SaverProcess saver(home, {"/t", "--log"});
+  ASSERT_TRUE(saver.Started());
+  auto windows = WaitForWindows(1);
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(windows[0].second.width, 600);
+  EXPECT_EQ(windows[0].second.height, 400);
+  std::this_thread::sleep_for(500ms);
+  Type("a");
+  Type("Escape");
+  EXPECT_EQ(saver.WaitExit(700ms), -1) << "a key must not end the test window";
+  saver.Signal(SIGTERM);
+  EXPECT_EQ(saver.WaitExit(10s), 0);
+  const std::string log = ReadLog();
+  EXPECT_EQ(log.rfind("Log started\r\n\r\n", 0), 0u) << log;
+  EXPECT_NE(log.find("Create Saver Window complete"), std::string::npos);
+  EXPECT_NE(log.find("All Data Was Loaded."), std::string::npos);
+  EXPECT_NE(log.find("\r\n\r\nLog finished\r\n"), std::string::npos) << "EndRun closes the log";
+}
+
+TEST_F(SaverProcessTest, SaverCoversTheScreenEndsOnAKeyAndRefusesASecondInstance) {
+  SaverProcess saver(home, {"/s"});
+  auto windows = WaitForWindows(1);
+  ASSERT_EQ(windows.size(), 1u);  // Xvfb has one display
+  EXPECT_EQ(windows[0].second.width, DisplayWidth(display, DefaultScreen(display)));
+  EXPECT_EQ(windows[0].second.height, DisplayHeight(display, DefaultScreen(display)));
+
+  SaverProcess second(home, {"/s"});
+  EXPECT_EQ(second.WaitExit(5s), 0) << "a second instance ends at once";
+  EXPECT_EQ(SaverWindows(display).size(), 1u);
+
+  std::this_thread::sleep_for(300ms);
+  Type("space");
+  EXPECT_EQ(saver.WaitExit(10s), 0);
+  EXPECT_TRUE(SaverWindows(display).empty());
+  EXPECT_FALSE(std::filesystem::exists(home / "Saver_Log.txt")) << "the log is off as shipped";
+}
+
+TEST_F(SaverProcessTest, PasswordChangeAndAMissingPreviewParentEndAtOnce) {
+  SaverProcess change(home, {"/a", "1234"});
+  EXPECT_EQ(change.WaitExit(5s), 0);
+  SaverProcess preview(home, {"/p", "123456789"});
+  EXPECT_EQ(preview.WaitExit(5s), 0);
+  EXPECT_TRUE(SaverWindows(display).empty());
+}
+
+TEST_F(SaverProcessTest, SettingsWrittenByOneProcessAreReadByTheNext) {
+  const std::filesystem::path file = home / "config" / "quillmoor" / "settings.reg";
+  const pid_t writer = fork();
+  if (writer == 0) {
+    RegistryFile registry(file);
+    registry.Load();
+    SaverSettings settings = BaseDefaults();
+    settings.m_bShowFPS = 1;
+    settings.m_iMusicVolume = 33;
+    WriteSettings(registry, settings);
+    _exit(registry.Save() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(writer, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  RegistryFile registry(file);
+  ASSERT_TRUE(registry.Load());
+  SaverSettings read = BaseDefaults();
+  ReadSettings(registry, read);
+  EXPECT_EQ(read.m_bShowFPS, 1);
+  EXPECT_EQ(read.m_iMusicVolume, 33);
+
+  // The saver itself reads that file: with the counter on, a run still starts and ends.
+  SaverProcess saver(home, {"/t"});
+  ASSERT_EQ(WaitForWindows(1).size(), 1u);
+  saver.Signal(SIGTERM);
+  EXPECT_EQ(saver.WaitExit(10s), 0);
+}
+
+TEST_F(SaverProcessTest, HeadlessSnapshotHasTheRequestedSize) {
+  SaverProcess snapshot(home, {"--snapshot", "shot.png", "--size", "320x240", "--time", "0.5"});
+  ASSERT_EQ(snapshot.WaitExit(60s), 0);
+  std::ifstream png(home / "shot.png", std::ios::binary);
+  unsigned char header[24] = {};
+  png.read(reinterpret_cast<char*>(header), sizeof header);
+  ASSERT_TRUE(png.good());
+  const auto be32 = [&](int at) {
+    return (header[at] << 24) | (header[at + 1] << 16) | (header[at + 2] << 8) | header[at + 3];
+  };
+  EXPECT_EQ(be32(16), 320);
+  EXPECT_EQ(be32(20), 240);
+}
+
+}  // namespace
+}  // namespace qm
