@@ -1,0 +1,207 @@
+// The glade model as the scene reads it: every named frame family, the web's frame as a
+// closed loop facing the camera in the middle of the view after the loader's re-centring,
+// paths that lie on bark, and meshes whose blocks agree with each other.
+#include "ForestModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <map>
+
+#include "mediagen/XTextReader.h"
+
+namespace qm::test {
+namespace {
+
+using Vec = std::array<float, 3>;
+
+// A frame with its combined matrix (row vectors, parents applied after children).
+struct Placed {
+  const ReadFrame* frame;
+  std::array<float, 16> combined;
+};
+
+std::array<float, 16> Mul(const std::array<float, 16>& a, const std::array<float, 16>& b) {
+  std::array<float, 16> r{};
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j)
+      for (int k = 0; k < 4; ++k) r[i * 4 + j] += a[i * 4 + k] * b[k * 4 + j];
+  return r;
+}
+
+Vec Apply(const std::array<float, 16>& m, const Vec& p) {
+  return {p[0] * m[0] + p[1] * m[4] + p[2] * m[8] + m[12], p[0] * m[1] + p[1] * m[5] + p[2] * m[9] + m[13],
+          p[0] * m[2] + p[1] * m[6] + p[2] * m[10] + m[14]};
+}
+
+float Dist(const Vec& a, const Vec& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
+
+class MediagenForestTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(ReadXText(gen::WriteXText(gen::BuildForest()), m_model, error)) << error;
+    std::array<float, 16> identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    std::function<void(const ReadFrame&, const std::array<float, 16>&)> walk = [&](const ReadFrame& f,
+                                                                                  const std::array<float, 16>& parent) {
+      std::array<float, 16> c = Mul(f.matrix, parent);
+      m_frames[f.name] = {&f, c};
+      for (const ReadFrame& child : f.children) walk(child, c);
+    };
+    for (const ReadFrame& f : m_model.frames) walk(f, identity);
+    // The loader's centre: the mean of every vertex that is not exactly at the origin.
+    double sum[3] = {0, 0, 0};
+    size_t n = 0;
+    for (const auto& [name, p] : m_frames)
+      for (const ReadMesh& mesh : p.frame->meshes)
+        for (const Vec& v : mesh.positions) {
+          Vec w = Apply(p.combined, v);
+          if (w[0] == 0 && w[1] == 0 && w[2] == 0) continue;
+          for (int k = 0; k < 3; ++k) sum[k] += w[k];
+          ++n;
+        }
+    for (int k = 0; k < 3; ++k) m_centre[k] = static_cast<float>(sum[k] / static_cast<double>(n));
+    for (const auto& [name, p] : m_frames)
+      for (const ReadMesh& mesh : p.frame->meshes)
+        for (const Vec& v : mesh.positions) m_radius = std::max(m_radius, Dist(Apply(p.combined, v), m_centre));
+  }
+
+  // World position (after re-centring) of a vertex of a frame's first mesh.
+  Vec World(const std::string& frame, const Vec& v) {
+    Vec w = Apply(m_frames.at(frame).combined, v);
+    return {w[0] - m_centre[0], w[1] - m_centre[1], w[2] - m_centre[2]};
+  }
+
+  std::vector<Vec> FirstHalf(const std::string& frame) {
+    const auto& pos = m_frames.at(frame).frame->meshes.at(0).positions;
+    return std::vector<Vec>(pos.begin(), pos.begin() + static_cast<long>(pos.size() / 2));
+  }
+
+  // Screen position in -1..1 of a world point seen by the saver's camera (fov 45, 4:3).
+  static std::array<float, 2> Screen(const Vec& p) {
+    float dx = p[0] + 10, dy = p[1] + 138.308f, dz = p[2] + 14;
+    float t = std::tan(0.3926991f);
+    return {dx / dy / (t * 4 / 3), (dz / dy - 0.01428f) / t};
+  }
+
+  int Count(const char* format) {
+    int n = 0;
+    for (char name[32]; std::snprintf(name, sizeof name, format, n), m_frames.count(name); ++n) {
+    }
+    return n;
+  }
+
+  ReadModel m_model;
+  std::map<std::string, Placed> m_frames;
+  Vec m_centre{};
+  float m_radius = 0;
+};
+
+TEST_F(MediagenForestTest, CarriesEveryFrameFamilyTheSceneReads) {
+  EXPECT_EQ(m_frames.count("proto_frame"), 1u);
+  EXPECT_GE(Count("path%02d"), 6);
+  EXPECT_GE(Count("fly_path%02d"), 2);
+  EXPECT_GE(Count("drops_path%02d"), 1);
+  EXPECT_GE(Count("Leaves%02d"), 3);
+  EXPECT_GE(Count("Branch%02d"), 2);
+  EXPECT_EQ(m_frames.count("leaf_path"), 1u);
+  EXPECT_EQ(m_frames.count("leaf_triangles"), 1u);
+  EXPECT_EQ(m_frames.count("tree_branch01"), 1u);
+  int trees = 0;
+  for (const auto& [name, p] : m_frames)
+    if (name.find("tree") != std::string::npos && !p.frame->meshes.empty()) {
+      ++trees;
+      EXPECT_EQ(p.frame->meshes[0].normals.size(), p.frame->meshes[0].positions.size()) << name;
+    }
+  EXPECT_GE(trees, 3);
+}
+
+TEST_F(MediagenForestTest, MeshBlocksAgree) {
+  for (const auto& [name, p] : m_frames)
+    for (const ReadMesh& m : p.frame->meshes) {
+      EXPECT_EQ(m.normals.size(), m.positions.size()) << name;
+      EXPECT_EQ(m.uvCount, m.positions.size()) << name;
+      EXPECT_EQ(m.normalFaces, m.faces.size()) << name;
+      EXPECT_EQ(m.faceMaterials.size(), m.faces.size()) << name;
+      for (const auto& f : m.faces)
+        for (unsigned i : f) ASSERT_LT(i, m.positions.size()) << name;
+      for (unsigned i : m.faceMaterials) ASSERT_LT(i, m.materialCount) << name;
+    }
+}
+
+TEST_F(MediagenForestTest, WebFrameIsAClosedPlanarLoopFacingTheCameraInMidView) {
+  std::vector<Vec> loop = FirstHalf("proto_frame");
+  ASSERT_GE(loop.size(), 5u);
+  EXPECT_LT(Dist(loop.front(), loop.back()), 1e-3f) << "the last listed vertex closes the loop";
+  // Newell normal of the polygon: the web must face the camera (along y).
+  Vec n{0, 0, 0};
+  for (size_t i = 0; i + 1 < loop.size(); ++i) {
+    const Vec &a = loop[i], &b = loop[i + 1];
+    n[0] += (a[1] - b[1]) * (a[2] + b[2]);
+    n[1] += (a[2] - b[2]) * (a[0] + b[0]);
+    n[2] += (a[0] - b[0]) * (a[1] + b[1]);
+  }
+  float len = std::hypot(n[0], n[1], n[2]);
+  ASSERT_GT(len, 0);
+  EXPECT_GT(std::fabs(n[1]) / len, 0.95f);
+  Vec mean{0, 0, 0};
+  for (size_t i = 0; i + 1 < loop.size(); ++i)
+    for (int k = 0; k < 3; ++k) mean[k] += loop[i][k] / static_cast<float>(loop.size() - 1);
+  for (const Vec& p : loop) EXPECT_LT(std::fabs((p[1] - mean[1]) * n[1] / len), 2.0f) << "roughly planar";
+  auto s = Screen(World("proto_frame", mean));
+  EXPECT_LT(std::fabs(s[0]), 0.2f);
+  EXPECT_LT(std::fabs(s[1]), 0.25f);
+  for (const Vec& p : loop) {
+    auto q = Screen(World("proto_frame", p));
+    EXPECT_LT(std::fabs(q[0]), 0.95f);
+    EXPECT_LT(std::fabs(q[1]), 0.95f);
+  }
+}
+
+TEST_F(MediagenForestTest, RadiusGivesTheAnimalsSensibleSizes) {
+  // The spider gets a thirtieth of the radius, the ants a fiftieth; the web is some 75 wide.
+  EXPECT_GT(m_radius, 100);
+  EXPECT_LT(m_radius, 160);
+}
+
+TEST_F(MediagenForestTest, WalkingPathsLieOnBarkThatGivesThemUpVectors) {
+  std::vector<Vec> bark;
+  for (const auto& [name, p] : m_frames)
+    if (name.find("tree") != std::string::npos && !p.frame->meshes.empty())
+      for (const Vec& v : p.frame->meshes[0].positions) bark.push_back(World(name, v));
+  for (int i = 0; i < Count("path%02d"); ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "path%02d", i);
+    std::vector<Vec> pts = FirstHalf(name);
+    EXPECT_GE(pts.size(), 4u) << name;
+    for (const Vec& p : pts) {
+      Vec w = World(name, p);
+      float best = 1e9f;
+      for (const Vec& b : bark) best = std::min(best, Dist(w, b));
+      EXPECT_LT(best, 4.0f) << name;
+    }
+  }
+  // Path 0 runs from one side of the view to the other, so that ladybirds leaving either end
+  // fly off toward x = +200 (from its start) or x = -200 (from its end).
+  std::vector<Vec> p0 = FirstHalf("path00");
+  EXPECT_GT(World("path00", p0.front())[0], 40);
+  EXPECT_LT(World("path00", p0.back())[0], -60);
+}
+
+TEST_F(MediagenForestTest, LeafTemplatesHaveDistinctPointsAndFacingTriangles) {
+  const ReadMesh& path = m_frames.at("leaf_path").frame->meshes.at(0);
+  for (size_t i = 0; i < path.positions.size(); ++i)
+    for (size_t j = i + 1; j < path.positions.size(); ++j)
+      EXPECT_GT(Dist(path.positions[i], path.positions[j]), 0.01f);
+  EXPECT_LT(Dist(path.positions.at(0), {0, -21, 0}), 1e-4f) << "the stem";
+  const ReadMesh& tri = m_frames.at("leaf_triangles").frame->meshes.at(0);
+  for (const auto& f : tri.faces) {
+    const Vec &a = tri.positions[f[0]], &b = tri.positions[f[1]], &c = tri.positions[f[2]];
+    float nz = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+    EXPECT_GT(nz, 0) << "leaf triangles face +z";
+  }
+}
+
+}  // namespace
+}  // namespace qm::test

@@ -1,0 +1,449 @@
+// The forest glade model: see ForestModel.h.
+//
+// Sections: materials and names; the woody parts; the floor; swaying branches; leaf
+// clusters and their templates; carriers (web frame, paths, strands); balancing and offset.
+#include "ForestModel.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "Noise.h"
+#include "Shapes.h"
+
+namespace qm::gen {
+
+namespace {
+
+// ---- materials and names ------------------------------------------------------------------
+
+const char* const kTreeBig = "Tree_big.jpg";
+const char* const kTreeSmall = "Tree_small.jpg";
+const char* const kLeaf = "Leaves.dds";
+const char* const kSpray = "Leaves_brunch.dds";
+
+constexpr float kWebY = -20;  // the plane (in view space) the web hangs in
+
+XMaterial Textured(const char* texture, Rgba tint, float glow) {
+  XMaterial m;
+  m.diffuse = tint;
+  m.texture = texture;
+  m.emissive = {tint.r * glow, tint.g * glow, tint.b * glow};
+  return m;
+}
+
+XFrame MeshFrame(const std::string& name, XMesh mesh, const Mat4& matrix = Mat4{}) {
+  XFrame f;
+  f.name = name;
+  f.matrix = matrix;
+  mesh.name = name + "_mesh";
+  f.meshes.push_back(std::move(mesh));
+  return f;
+}
+
+std::vector<float> Taper(size_t n, float from, float to) {
+  std::vector<float> r(n);
+  for (size_t i = 0; i < n; ++i) r[i] = from + (to - from) * static_cast<float>(i) / static_cast<float>(n - 1);
+  return r;
+}
+
+// ---- the woody parts ----------------------------------------------------------------------
+
+// A bark-covered limb; its axis and radii are kept so paths can be laid on it.
+struct Limb {
+  std::string name;
+  std::vector<Vec3> axis;
+  std::vector<float> radii;
+};
+
+// Corners of the web's frame, in order, on the twigs that hold it.
+const Vec3 kFrameLoop[] = {{-42, kWebY, 17}, {-8, kWebY, 16}, {30, kWebY, 14}, {28, kWebY, -14},
+                           {24, kWebY, -41}, {-8, kWebY, -41.5f}, {-44, kWebY, -41}, {-46, kWebY, -12}};
+
+std::vector<Limb> Limbs() {
+  std::vector<Limb> limbs;
+  auto add = [&](const char* name, std::vector<Vec3> control, int per, float r0, float r1) {
+    Limb l{name, SmoothCurve(control, per), {}};
+    l.radii = Taper(l.axis.size(), r0, r1);
+    limbs.push_back(l);
+  };
+  add("tree_big01", {{-97, 22, -64}, {-95, 21, -30}, {-94, 20, 10}, {-95, 19, 50}, {-91, 18, 88}}, 6, 20, 16);
+  add("tree_big02", {{76, 60, -62}, {74, 59, -30}, {72, 58, 20}, {70, 57, 85}}, 6, 12, 9);
+  add("tree_log01", {{110, -30, -51}, {60, -22, -49}, {30, kWebY, -47.5f}, {-8, kWebY, -47.5f}, {-50, kWebY, -47.5f},
+                     {-106, -8, -47}}, 6, 6.5f, 6.0f);
+  add("tree_branch01", {{-88, 22, 30}, {-66, 0, 22}, kFrameLoop[0], kFrameLoop[1], kFrameLoop[2],
+                        {46, -21, 16}, {58, -22, 21}}, 5, 3.0f, 1.0f);
+  add("tree_twig02", {{22, kWebY, -50}, kFrameLoop[4], kFrameLoop[3], kFrameLoop[2], {31, -21, 22},
+                      {33, -21, 28}}, 5, 1.7f, 0.7f);
+  add("tree_twig03", {{-43, kWebY, -52}, kFrameLoop[6], kFrameLoop[7], kFrameLoop[0], {-40, -21, 26}}, 5, 1.9f,
+      0.8f);
+  return limbs;
+}
+
+XFrame LimbFrame(const Limb& l) {
+  // Trunks and the fallen log wear the coarse bark, twigs the fine one; the plates repeat
+  // along the limb at about their own width so they do not stretch into long stripes.
+  bool log = l.name == "tree_log01";
+  bool big = l.radii[0] > 8 || log;
+  float circumference = 2 * kPi * l.radii[0];
+  float uRepeat = big && !log ? 2.0f : 1.0f;
+  XMesh m = Tube(l.axis, l.radii, big ? 28 : 10, {}, uRepeat, circumference / uRepeat * (log ? 0.7f : 1.0f), !big);
+  Rgba tint = log ? Rgba{0.8f, 0.9f, 0.62f, 1} : Rgba{0.92f, 0.86f, 0.8f, 1};
+  m.materials.push_back(Textured(big ? kTreeBig : kTreeSmall, tint, 0.12f));
+  // Roughen the bark so the silhouette is not a perfect cylinder.
+  for (size_t i = 0; i < m.positions.size(); ++i) {
+    float n = Fbm(m.uvs[i][0] * 6, m.uvs[i][1] * 3, 77, 3, static_cast<int>(6 * uRepeat), 0) - 0.5f;
+    m.positions[i] = m.positions[i] + m.normals[i] * (n * (big ? 1.2f : 0.25f));
+  }
+  return MeshFrame(l.name, m);
+}
+
+// ---- the floor ----------------------------------------------------------------------------
+
+float GroundHeight(float x, float y) {
+  return -62 + 0.13f * (y + 40) + (Fbm(x * 0.04f, y * 0.04f, 5, 3) - 0.5f) * 6;
+}
+
+XFrame Ground() {
+  XMesh m;
+  const int nx = 30, ny = 12;
+  for (int j = 0; j <= ny; ++j)
+    for (int i = 0; i <= nx; ++i) {
+      // Rows follow the view's widening so that no vertex lies far outside it.
+      float y = -36 + 96.0f * j / ny;
+      float half = std::fmin(0.58f * (y + 138) + 10, std::sqrt(118.0f * 118 - y * y - 50 * 50));
+      float x = -10 - half + 2 * half * i / nx;
+      float z = GroundHeight(x, y);
+      Vec3 n = Normalize({GroundHeight(x - 1, y) - GroundHeight(x + 1, y), GroundHeight(x, y - 1) - GroundHeight(x, y + 1), 2});
+      m.AddVertex({x, y, z}, Normalize(n + Vec3{0, -0.6f, 0}), x / 30, y / 30);
+    }
+  for (uint32_t j = 0; j < ny; ++j)
+    for (uint32_t i = 0; i < nx; ++i) {
+      uint32_t a = j * (nx + 1) + i;
+      m.AddTriangle(a, a + 1, a + nx + 1);
+      m.AddTriangle(a + 1, a + nx + 2, a + nx + 1);
+    }
+  m.materials.push_back(Textured(kTreeSmall, {0.55f, 0.42f, 0.3f, 1}, 0.1f));
+  // Fallen leaves in autumn tints, lying on the floor.
+  Rng rng(11);
+  const Rgba tints[] = {{1.1f, 0.7f, 0.3f, 1}, {0.9f, 0.52f, 0.24f, 1}, {1.15f, 0.95f, 0.42f, 1},
+                        {0.8f, 0.66f, 0.38f, 1}, {0.9f, 1.0f, 0.5f, 1}};
+  for (int t = 0; t < 5; ++t) m.materials.push_back(Textured(kLeaf, tints[t], 0.1f));
+  for (int k = 0; k < 260; ++k) {
+    float y = rng.Range(-12, 58), half = 0.5f * (y + 138);
+    float x = -10 + rng.Range(-half, half), size = rng.Range(6, 11);
+    float ang = rng.Range(0, 2 * kPi);
+    Vec3 d{std::cos(ang), std::sin(ang), 0};
+    Vec3 side{-d.y, d.x, 0};
+    Vec3 base{x, y, GroundHeight(x, y) + 0.4f + 0.02f * k};
+    XMesh leaf = Card(base - side * (size * 0.25f), side * (size * 0.5f), d * size + Vec3{0, 0, size * 0.25f}, {0, -1.2f, 1}, size * 0.08f,
+                      {0, 1, 1, 0});
+    for (uint32_t& fm : leaf.faceMaterials) fm = static_cast<uint32_t>(1 + k % 5);
+    m.Append(leaf);
+  }
+  // Ferns and seedlings standing at the back of the glade.
+  m.materials.push_back(Textured(kSpray, {0.75f, 0.95f, 0.6f, 1}, 0.12f));
+  uint32_t spray = static_cast<uint32_t>(m.materials.size() - 1);
+  for (int k = 0; k < 11; ++k) {
+    float x = -100 + 190.0f * k / 10 + rng.Range(-12, 12), y = rng.Range(30, 60), h = rng.Range(14, 40);
+    Vec3 base{x, y, GroundHeight(x, y) - 2};
+    Vec3 side = Normalize({1, rng.Range(-0.4f, 0.4f), 0}) * (h * 0.8f);
+    XMesh card = Card(base - side * 0.5f, side, {rng.Range(-5, 5), 0, h}, {0, -1, 0.2f}, 1.5f, {0, 1, 1, 0});
+    for (uint32_t& fm : card.faceMaterials) fm = spray;
+    m.Append(card);
+  }
+  return MeshFrame("ground", m);
+}
+
+// ---- swaying branches ---------------------------------------------------------------------
+
+XFrame SwayingBranch(int index, Vec3 base, std::vector<Vec3> control, float r0, int sprays, Rgba tint,
+                     uint32_t seed) {
+  std::vector<Vec3> axis = SmoothCurve(control, 5);
+  XMesh m = Tube(axis, Taper(axis.size(), r0, r0 * 0.3f), 8, {}, 1, 12, true);
+  m.materials.push_back(Textured(kTreeSmall, {0.9f, 0.85f, 0.8f, 1}, 0.1f));
+  m.materials.push_back(Textured(kSpray, tint, 0.12f));
+  Rng rng(seed);
+  for (int k = 0; k < sprays; ++k) {
+    float t = 0.3f + 0.7f * k / std::max(1, sprays - 1);
+    Vec3 at = axis[static_cast<size_t>(t * (axis.size() - 1))];
+    float size = rng.Range(20, 30);
+    Vec3 up = Normalize({rng.Range(-0.6f, 0.6f), 0, 1});
+    Vec3 side = Normalize(Cross(up, {0, -1, 0})) * size;
+    XMesh card = Card(at - side * 0.5f - up * 3.0f, side, up * size, {0, -1, 0.1f}, 2, {0, 1, 1, 0});
+    for (uint32_t& fm : card.faceMaterials) fm = 1;
+    m.Append(card);
+  }
+  char name[32];
+  std::snprintf(name, sizeof name, "Branch%02d", index);
+  return MeshFrame(name, m, Translation(base));
+}
+
+std::vector<XFrame> SwayingBranches() {
+  std::vector<XFrame> out;
+  out.push_back(SwayingBranch(0, {-80, 26, 36}, {{0, 0, 0}, {18, -6, 10}, {42, -10, 16}, {66, -12, 28}}, 2.6f, 5,
+                              {0.8f, 1, 0.62f, 1}, 21));
+  out.push_back(SwayingBranch(1, {62, 55, 30}, {{0, 0, 0}, {-20, -6, 10}, {-44, -10, 14}, {-64, -12, 24}}, 2.2f, 5,
+                              {0.72f, 0.95f, 0.55f, 1}, 22));
+  out.push_back(SwayingBranch(2, {46, 40, -54}, {{0, 0, 0}, {2, 0, 22}, {-3, 0, 44}, {2, 0, 62}}, 1.5f, 5,
+                              {0.65f, 0.9f, 0.5f, 1}, 23));
+  out.push_back(SwayingBranch(3, {-70, -42, -60}, {{0, 0, 0}, {4, 0, 15}, {10, 0, 30}}, 1.2f, 3,
+                              {0.7f, 0.95f, 0.5f, 1}, 24));
+  return out;
+}
+
+// ---- leaf clusters and their templates ----------------------------------------------------
+
+// One leaf of a cluster in the cluster's own space: where it leaves the stalk and its
+// direction in the xy plane.
+struct LeafSpec {
+  Vec3 at;
+  Vec3 dir;
+  float length;
+};
+
+std::vector<LeafSpec> ClusterLeaves() {
+  auto dir = [](float deg) {
+    float a = deg * kPi / 180;
+    return Vec3{std::sin(a), std::cos(a), 0};
+  };
+  return {{{0, -12, 0}, dir(-55), 14}, {{0, -4, 0}, dir(50), 15}, {{0, 4, 0}, dir(-40), 16},
+          {{0, 10, 0}, dir(35), 15}, {{0, 16, 0}, dir(0), 18}};
+}
+
+Vec3 RightOf(Vec3 d) { return {d.y, -d.x, 0}; }
+
+XMesh ClusterMesh(Rgba tint) {
+  std::vector<Vec3> stalk = {{0, -21, 0}, {0, -8, 0.4f}, {0, 4, 0.6f}, {0, 16, 0.5f}};
+  XMesh m = Tube(stalk, Taper(stalk.size(), 0.7f, 0.35f), 6, {}, 1, 10, true);
+  m.materials.push_back(Textured(kTreeSmall, {0.6f, 0.7f, 0.45f, 1}, 0.1f));
+  m.materials.push_back(Textured(kLeaf, tint, 0.12f));
+  for (const LeafSpec& l : ClusterLeaves()) {
+    float w = l.length * 0.55f;
+    Vec3 r = RightOf(l.dir);
+    XMesh leaf = Card(l.at - r * (w / 2), r * w, l.dir * l.length, {0, 0, 1}, 1.2f, {0, 1, 1, 0});
+    for (uint32_t& fm : leaf.faceMaterials) fm = 1;
+    m.Append(leaf);
+  }
+  return m;
+}
+
+// Stalk points and, per leaf, its middle and tip; triangles (a, b, c) give edges a-b, b-c.
+XMesh LeafPathTemplate() {
+  XMesh m;
+  std::vector<LeafSpec> leaves = ClusterLeaves();
+  uint32_t s0 = m.AddVertex({0, -21, 0}, {0, 0, 1}, 0, 0);
+  std::vector<uint32_t> stalk = {s0};
+  for (const LeafSpec& l : leaves) stalk.push_back(m.AddVertex(l.at, {0, 0, 1}, 0, 0));
+  for (size_t i = 0; i + 2 < stalk.size(); i += 2) m.AddTriangle(stalk[i], stalk[i + 1], stalk[i + 2]);
+  if (stalk.size() % 2 == 0) m.AddTriangle(stalk[stalk.size() - 2], stalk.back(), stalk[stalk.size() - 2]);
+  for (size_t k = 0; k < leaves.size(); ++k) {
+    const LeafSpec& l = leaves[k];
+    uint32_t mid = m.AddVertex(l.at + l.dir * (l.length * 0.5f), {0, 0, 1}, 0, 0);
+    uint32_t tip = m.AddVertex(l.at + l.dir * (l.length * 0.95f), {0, 0, 1}, 0, 0);
+    m.AddTriangle(stalk[k + 1], mid, tip);
+  }
+  m.materials.push_back(Textured(kTreeSmall, {0.5f, 0.4f, 0.3f, 1}, 0));
+  return m;
+}
+
+// One triangle per leaf, wound so that its normal points along +z (toward the viewer).
+XMesh LeafTrianglesTemplate() {
+  XMesh m;
+  for (const LeafSpec& l : ClusterLeaves()) {
+    Vec3 r = RightOf(l.dir) * (l.length * 0.3f);
+    uint32_t a = m.AddVertex(l.at - r * 0.2f, {0, 0, 1}, 0, 0);
+    uint32_t b = m.AddVertex(l.at + l.dir * (l.length * 0.5f) + r, {0, 0, 1}, 1, 0);
+    uint32_t c = m.AddVertex(l.at + l.dir * l.length, {0, 0, 1}, 1, 1);
+    uint32_t d = m.AddVertex(l.at + l.dir * (l.length * 0.5f) - r, {0, 0, 1}, 0, 1);
+    m.AddTriangle(a, b, c);
+    m.AddTriangle(a, c, d);
+  }
+  uint32_t s0 = m.AddVertex({0.5f, -21, 0}, {0, 0, 1}, 0, 0);
+  uint32_t s1 = m.AddVertex({0.5f, 16, 0}, {0, 0, 1}, 0, 0);
+  uint32_t s2 = m.AddVertex({-0.5f, -21, 0}, {0, 0, 1}, 0, 0);
+  m.AddTriangle(s2, s0, s1);
+  m.materials.push_back(Textured(kLeaf, {1, 1, 1, 1}, 0));
+  return m;
+}
+
+// Rest matrix of a cluster: its stem (0, -21, 0) at `stem`, its +y along `dir`, its face
+// toward the camera.
+Mat4 ClusterMatrix(Vec3 stem, Vec3 dir, float scale, float facing) {
+  Vec3 y = Normalize(dir);
+  Vec3 toward = Normalize(Vec3{facing, -1, 0.2f});
+  Vec3 z = Normalize(toward - y * Dot(toward, y));
+  Vec3 x = Cross(y, z);
+  Mat4 m;
+  Vec3 rows[3] = {x * scale, y * scale, z * scale};
+  for (int r = 0; r < 3; ++r) {
+    m.m[r][0] = rows[r].x;
+    m.m[r][1] = rows[r].y;
+    m.m[r][2] = rows[r].z;
+  }
+  Vec3 t = stem + y * (21 * scale);
+  m.m[3][0] = t.x;
+  m.m[3][1] = t.y;
+  m.m[3][2] = t.z;
+  return m;
+}
+
+std::vector<XFrame> LeafClusters() {
+  struct Spec {
+    Vec3 stem, dir;
+    float scale, facing;
+    Rgba tint;
+  };
+  const Spec specs[] = {
+      {{56, -22, 20}, {0.8f, 0, -0.2f}, 0.5f, 0.2f, {0.85f, 1, 0.7f, 1}},
+      {{33, -21, 27}, {0.6f, 0, 0.8f}, 0.45f, -0.2f, {0.8f, 0.95f, 0.65f, 1}},
+      {{-40, -21, 25}, {-0.7f, 0, 0.7f}, 0.5f, 0.3f, {0.9f, 1, 0.7f, 1}},
+      {{-20, -21, 16}, {-0.15f, 0, 1}, 0.42f, 0, {0.95f, 0.95f, 0.6f, 1}},
+      {{-58, -22, -43}, {-0.5f, 0, 1}, 0.55f, 0.2f, {0.8f, 0.95f, 0.6f, 1}},
+      {{42, -23, -43}, {0.5f, 0, 1}, 0.52f, -0.3f, {0.85f, 1, 0.65f, 1}},
+      {{-62, -6, 21}, {-0.3f, 0, -1}, 0.5f, 0.1f, {0.75f, 0.9f, 0.55f, 1}},
+  };
+  std::vector<XFrame> out;
+  int index = 0;
+  for (const Spec& s : specs) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Leaves%02d", index++);
+    out.push_back(MeshFrame(name, ClusterMesh(s.tint), ClusterMatrix(s.stem, s.dir, s.scale, s.facing)));
+  }
+  // The templates are read in their own space; their frames shrink them out of sight inside
+  // the big trunk.
+  Mat4 hidden = Scaling(0.001f) * Translation({-94, 20, -20});
+  out.push_back(MeshFrame("leaf_path", LeafPathTemplate(), hidden));
+  out.push_back(MeshFrame("leaf_triangles", LeafTrianglesTemplate(), hidden));
+  return out;
+}
+
+// ---- carriers: web frame, paths, strands --------------------------------------------------
+
+XMaterial CarrierMaterial() { return Textured(kTreeSmall, {0.4f, 0.3f, 0.2f, 1}, 0); }
+
+const Limb& FindLimb(const std::vector<Limb>& limbs, const std::string& name) {
+  for (const Limb& l : limbs)
+    if (l.name == name) return l;
+  return limbs.front();
+}
+
+// Points on a limb's surface facing `toward`, for the axis points accepted by `keep`.
+template <typename Keep>
+std::vector<Vec3> PathOn(const Limb& l, Vec3 toward, float lift, Keep keep) {
+  std::vector<Vec3> pts;
+  for (size_t i = 0; i < l.axis.size(); ++i)
+    if (keep(l.axis[i])) pts.push_back(TubeSurfacePoint(l.axis, l.radii, i, toward, lift));
+  return pts;
+}
+
+std::vector<XFrame> Carriers(const std::vector<Limb>& limbs) {
+  std::vector<XFrame> out;
+  std::vector<Vec3> loop(std::begin(kFrameLoop), std::end(kFrameLoop));
+  loop.push_back(kFrameLoop[0]);
+  out.push_back(MeshFrame("proto_frame", Carrier("", loop, {0, 0, 0}, CarrierMaterial())));
+
+  const float lift = 0.9f;
+  std::vector<std::vector<Vec3>> paths = {
+      PathOn(FindLimb(limbs, "tree_log01"), {0, -0.55f, 1}, lift, [](Vec3 p) { return p.x < 80 && p.x > -95; }),
+      PathOn(FindLimb(limbs, "tree_twig02"), {0, -1, 0.1f}, lift, [](Vec3 p) { return p.z > -43; }),
+      PathOn(FindLimb(limbs, "tree_branch01"), {0, -0.6f, 1}, lift, [](Vec3 p) { return p.x > -70; }),
+      PathOn(FindLimb(limbs, "tree_big01"), {0.55f, -0.85f, 0}, lift, [](Vec3 p) { return p.z > -50 && p.z < 80; }),
+      PathOn(FindLimb(limbs, "tree_big02"), {-0.5f, -0.87f, 0}, lift, [](Vec3 p) { return p.z > -45 && p.z < 80; }),
+      PathOn(FindLimb(limbs, "tree_twig03"), {0, -1, 0}, lift, [](Vec3 p) { return p.z > -43; }),
+  };
+  for (size_t i = 0; i < paths.size(); ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "path%02zu", i);
+    out.push_back(MeshFrame(name, Carrier("", paths[i], {0, 0, 0}, CarrierMaterial())));
+  }
+  std::vector<std::vector<Vec3>> flights = {
+      {{-15, -35, 5}, {-40, -50, 20}, {-62, -62, 40}, {-80, -65, 58}, {-90, -60, 68}},
+      {{15, -30, -5}, {38, -50, 5}, {55, -68, 16}, {68, -84, 26}, {78, -95, 32}},
+  };
+  for (size_t i = 0; i < flights.size(); ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "fly_path%02zu", i);
+    out.push_back(MeshFrame(name, Carrier("", flights[i], {0, 0, 0}, CarrierMaterial())));
+  }
+  const Limb& branch = FindLimb(limbs, "tree_branch01");
+  std::vector<std::vector<Vec3>> strands = {
+      PathOn(branch, {0, -0.2f, -1}, 0.2f, [](Vec3 p) { return p.x > -40 && p.x < 28; }),
+      PathOn(branch, {0, -0.2f, -1}, 0.2f, [](Vec3 p) { return p.x >= 28 && p.x < 58; }),
+  };
+  for (size_t i = 0; i < strands.size(); ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "drops_path%02zu", i);
+    out.push_back(MeshFrame(name, Carrier("", strands[i], {0, 0, 0}, CarrierMaterial())));
+  }
+  return out;
+}
+
+// ---- balancing and offset -----------------------------------------------------------------
+
+// Hidden vertices (zero-area triangles) that move the mean of all vertices to the view-space
+// origin, so that re-centring leaves the glade where it was laid out.
+XFrame Ballast(const XModel& model) {
+  Vec3 mean;
+  float radius = 0;
+  size_t count = 0;
+  MeasureModel(model, mean, radius, count);
+  float shift = Length(mean);
+  size_t k = static_cast<size_t>(std::ceil(static_cast<float>(count) * shift / 60.0f));
+  k = (k + 2) / 3 * 3;
+  XMesh m;
+  if (k == 0) k = 3;
+  Vec3 q = mean * (-static_cast<float>(count) / static_cast<float>(k));
+  for (size_t i = 0; i < k; ++i) m.AddVertex(q, {0, -1, 0}, 0.5f, 0.5f);
+  for (uint32_t i = 0; i < k; i += 3) m.AddTriangle(i, i + 1, i + 2);
+  m.materials.push_back(CarrierMaterial());
+  return MeshFrame("floor_anchor", m);
+}
+
+void ShiftToFile(XFrame& f) {
+  if (f.name == "proto_frame") {
+    for (XMesh& m : f.meshes)
+      for (Vec3& p : m.positions) p = p + kForestFileOffset;
+  } else {
+    f.matrix = f.matrix * Translation(kForestFileOffset);
+  }
+}
+
+}  // namespace
+
+void MeasureModel(const XModel& model, Vec3& centre, float& radius, size_t& vertexCount) {
+  std::vector<Vec3> all;
+  for (const XFrame& top : model.frames)
+    ForEachFrame(top, Mat4{}, [&](const XFrame& f, const Mat4& m) {
+      for (const XMesh& mesh : f.meshes)
+        for (Vec3 p : mesh.positions) {
+          Vec3 w = TransformPoint(m, p);
+          if (w.x != 0 || w.y != 0 || w.z != 0) all.push_back(w);
+        }
+    });
+  double sx = 0, sy = 0, sz = 0;
+  for (Vec3 p : all) {
+    sx += p.x;
+    sy += p.y;
+    sz += p.z;
+  }
+  double n = all.empty() ? 1.0 : static_cast<double>(all.size());
+  centre = {static_cast<float>(sx / n), static_cast<float>(sy / n), static_cast<float>(sz / n)};
+  radius = 0;
+  for (Vec3 p : all) radius = std::max(radius, Length(p - centre));
+  vertexCount = all.size();
+}
+
+XModel BuildForest() {
+  XModel model;
+  std::vector<Limb> limbs = Limbs();
+  for (const Limb& l : limbs) model.frames.push_back(LimbFrame(l));
+  model.frames.push_back(Ground());
+  for (XFrame& f : SwayingBranches()) model.frames.push_back(std::move(f));
+  for (XFrame& f : LeafClusters()) model.frames.push_back(std::move(f));
+  for (XFrame& f : Carriers(limbs)) model.frames.push_back(std::move(f));
+  model.frames.push_back(Ballast(model));
+  for (XFrame& f : model.frames) ShiftToFile(f);
+  return model;
+}
+
+}  // namespace qm::gen

@@ -1,0 +1,24 @@
+// The forest glade model ("forest.X"): trunks, twigs, a fallen log, the forest floor with its
+// leaf litter, swaying branches and leaf clusters, plus the invisible carrier frames the
+// scene reads by name: proto_frame (the web's frame), path00.., fly_path00..,
+// drops_path00.., Leaves00.., leaf_path, leaf_triangles and Branch00... Everything is laid
+// out in view space of the saver's camera; BuildForest shifts it into file space so that the
+// loader's re-centring on the mean vertex puts the web in the middle of the view.
+#pragma once
+
+#include "XModel.h"
+
+namespace qm::gen {
+
+// Where the glade's geometry sits in the file: file position = view position + this offset.
+// Chosen so that the drops the scene places at start (web-frame z of 150 to 210) land on the
+// web.
+constexpr Vec3 kForestFileOffset{-45, 0, 180};
+
+XModel BuildForest();
+
+// Mean and largest distance from it of every vertex that is not exactly at the origin, the
+// way the loader measures a model (frame matrices applied).
+void MeasureModel(const XModel& model, Vec3& centre, float& radius, size_t& vertexCount);
+
+}  // namespace qm::gen
