@@ -1,5 +1,7 @@
 #include "media/ResourceCatalogue.h"
 
+#include "platform/AsciiCase.h"
+
 #include "platform/EmbeddedResources.h"
 
 namespace qm {
@@ -53,14 +55,6 @@ constexpr ResourceInfo kCatalogue[] = {
     {kGroupIconType, kGroupIconId, R, "program icon group", "group icon", "application core"},
 };
 
-bool SameType(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
-    if (upper(a[i]) != upper(b[i])) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -68,7 +62,7 @@ std::span<const ResourceInfo> ResourceCatalogue() { return kCatalogue; }
 
 const ResourceInfo* FindCatalogueEntry(std::string_view type, int id) {
   for (const ResourceInfo& info : kCatalogue)
-    if (info.id == id && SameType(info.type, type)) return &info;
+    if (info.id == id && EqualNoCaseAscii(info.type, type)) return &info;
   return nullptr;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/RegistryFile.h"
 
+#include "platform/AsciiCase.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,14 +17,6 @@ namespace {
 constexpr std::string_view kRoot = "HKEY_CURRENT_USER\\";
 constexpr std::string_view kFirstLine = "Windows Registry Editor Version 5.00";
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 std::string_view TrimRight(std::string_view s) {
   while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -48,7 +42,7 @@ bool SplitValueLine(std::string_view line, std::string& name, std::string_view& 
 // Reads "dword:XXXXXXXX" (exactly 8 hex digits); anything else is not a 4-byte DWORD.
 std::optional<std::uint32_t> ParseDword(std::string_view data) {
   constexpr std::string_view kPrefix = "dword:";
-  if (data.size() != kPrefix.size() + 8 || !EqualNoCase(data.substr(0, kPrefix.size()), kPrefix))
+  if (data.size() != kPrefix.size() + 8 || !EqualNoCaseAscii(data.substr(0, kPrefix.size()), kPrefix))
     return std::nullopt;
   std::uint32_t value = 0;
   for (char c : data.substr(kPrefix.size())) {
@@ -162,7 +156,7 @@ bool RegistryFile::Save() const {
 
 RegistryFile::Section* RegistryFile::FindSection(std::string_view fullKey) {
   for (Section& section : m_sections)
-    if (EqualNoCase(section.header, fullKey)) return &section;
+    if (EqualNoCaseAscii(section.header, fullKey)) return &section;
   return nullptr;
 }
 
@@ -180,7 +174,7 @@ std::optional<std::uint32_t> RegistryFile::QueryDword(std::string_view key,
   std::optional<std::uint32_t> found;
   bool seen = false;
   for (const std::string& line : section->lines) {
-    if (SplitValueLine(line, lineName, data) && EqualNoCase(lineName, name)) {
+    if (SplitValueLine(line, lineName, data) && EqualNoCaseAscii(lineName, name)) {
       found = ParseDword(data);
       seen = true;
     }
@@ -199,7 +193,7 @@ void RegistryFile::SetDword(std::string_view key, std::string_view name, std::ui
   std::string_view data;
   std::string* target = nullptr;
   for (std::string& line : section->lines)
-    if (SplitValueLine(line, lineName, data) && EqualNoCase(lineName, name)) target = &line;
+    if (SplitValueLine(line, lineName, data) && EqualNoCaseAscii(lineName, name)) target = &line;
   if (target) {
     *target = FormatDwordLine(name, value);
   } else {
