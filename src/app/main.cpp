@@ -17,13 +17,13 @@
 #include "platform/RegistryFile.h"
 #include "platform/SdlWindowSystem.h"
 #include "shell/MessageBox.h"
-#include "shell/Random.h"
+#include "scene/ForestSaver.h"
 #include "shell/SaverApp.h"
 
 namespace {
 
 // The application object of this process, constructed before main as the design wants.
-qm::SaverApp g_theApp;
+qm::ForestSaver g_theApp;
 
 constexpr const char* kUsage =
     "usage: quillmoor [/s | /t | /c[:ID] | /p ID | /a]\n"
@@ -147,7 +147,8 @@ int main(int argc, char** argv) {
     bench = std::make_unique<qm::BenchmarkRun>(options.benchSeconds);
     g_theApp.SetRunObserver(bench.get());
   }
-  qm::SeedRandom(options.seedGiven ? options.seed : std::uint32_t(std::time(nullptr)));
+  options.launch.seedGiven = options.seedGiven;
+  options.launch.seed = options.seed;
 
   g_theApp.SetServices(windowSystem, &registry, options.launch);
   g_theApp.WinMain(0);

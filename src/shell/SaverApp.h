@@ -54,6 +54,9 @@ struct LaunchOptions {
   double runSeconds = 0.0;
   int width = 800;
   int height = 600;
+  // A fixed seed for the random generator (snapshots); otherwise the time seeds it.
+  bool seedGiven = false;
+  std::uint32_t seed = 0;
 };
 
 // Called when a headless run ends, with the device still alive (snapshots read it back).

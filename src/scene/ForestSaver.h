@@ -1,0 +1,70 @@
+// ForestSaver: the saver's own application, the forest glade on top of the shell.
+//
+// It fills the shell's virtual operations: five scene settings kept beside the base
+// settings, the loading of the scene once the device exists (background, projection,
+// light), the per-frame step (frame timer, clamp and smoothing, the rocking camera) and the
+// drawing of a frame (scene, then the clock overlay). It owns the ForestScene.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "scene/Camera.h"
+#include "shell/SaverApp.h"
+
+namespace qm {
+
+class ForestScene;
+
+// The scene's settings: six words copied as one block from the default record.
+struct SceneSettings {
+  std::uint8_t m_bCLTarn = 0;  // the first word carries two flags of the shell, unused here
+  std::uint8_t m_bBL = 1;
+  std::int32_t m_iBackground = 3;
+  std::int32_t m_bRondomBackground = 1;
+  std::int32_t m_bRockingCamera = 0;
+  std::int32_t m_bEnableRays = 1;
+  std::int32_t m_iNetting = 2;
+};
+
+class ForestSaver : public SaverApp {
+ public:
+  static constexpr float kMaxStep = 0.08f;
+  static constexpr int kBackgroundCount = 5;
+
+  ForestSaver();
+  ~ForestSaver() override;
+
+  void CreateScene() override;
+  void ReadSceneSettings() override;
+  void WriteSceneSettings() override;
+  void ResetSceneSettings() override;
+  void StartSound() override;
+  void StopSound() override;
+  void QueryDeviceCaps() override;
+  HRESULT SetDefaultRenderStates(IDirect3DDevice8* device) override;
+  HRESULT LoadSceneData(IDirect3DDevice8* device) override;
+  HRESULT AfterSceneData(IDirect3DDevice8*) override { return 0; }
+  HRESULT MoveFrame(IDirect3DDevice8* device, float elapsedMilliseconds) override;
+  HRESULT RenderFrame(IDirect3DDevice8* device) override;
+  int ReleaseScene() override;
+
+  // With random background on, draws the background of this run.
+  void ChooseBackground();
+  // The frame step after the clamp and the smoothing over the two previous steps.
+  float SmoothStep(float rawSeconds);
+  // Sets the camera for a scene time (rocking or not).
+  void UpdateCamera(float sceneTime);
+  // The background file name of a background number (1 to 5).
+  static const char* BackgroundName(int background);
+
+  SceneSettings m_Scene;
+  ForestScene* m_pScene = nullptr;
+  float m_fSceneTime = 0.0f;
+  float m_fPrevStep = 0.0f;
+  float m_fLastStep = 0.0f;
+  Camera m_Camera;
+  int m_bSaveCobweb = 0;
+};
+
+}  // namespace qm

@@ -1,0 +1,146 @@
+// The forest saver's settings, frame step and camera.
+#include "scene/ForestSaver.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/RegistryFile.h"
+#include "shell/Random.h"
+
+namespace qm {
+namespace {
+
+class ForestSaverTest : public ::testing::Test {
+ protected:
+  RegistryFile registry{"/nonexistent/settings.reg"};
+  ForestSaver saver;
+  void SetUp() override { saver.SetServices(nullptr, &registry, {}); }
+  void Store(const char* name, std::uint32_t value) {
+    registry.SetDword(kSettingsKey, name, value);
+  }
+};
+
+TEST_F(ForestSaverTest, SceneSettingsDecodeLikeTheBaseOnes) {
+  saver.ReadSceneSettings();
+  EXPECT_EQ(saver.m_Scene.m_iBackground, 3);
+  EXPECT_EQ(saver.m_Scene.m_bRondomBackground, 1);
+  EXPECT_EQ(saver.m_Scene.m_bRockingCamera, 0);
+  EXPECT_EQ(saver.m_Scene.m_bEnableRays, 1);
+  EXPECT_EQ(saver.m_Scene.m_iNetting, 2);
+  for (std::uint32_t stored : {0u, 3u}) {
+    Store("RockingCamera", stored);
+    saver.ReadSceneSettings();
+    EXPECT_EQ(saver.m_Scene.m_bRockingCamera, 0) << stored;
+  }
+  Store("RockingCamera", 2);
+  Store("EnableRays", 1);
+  Store("RondomBackground", 1);
+  Store("Background", 5);
+  Store("Netting", 0);
+  saver.ReadSceneSettings();
+  EXPECT_EQ(saver.m_Scene.m_bRockingCamera, 1);
+  EXPECT_EQ(saver.m_Scene.m_bEnableRays, 0);
+  EXPECT_EQ(saver.m_Scene.m_bRondomBackground, 0);
+  EXPECT_EQ(saver.m_Scene.m_iBackground, 5);
+  EXPECT_EQ(saver.m_Scene.m_iNetting, 0);
+  // Out-of-range values from a hand-edited file come back to the nearest valid one.
+  Store("Background", 9);
+  Store("Netting", 7);
+  saver.ReadSceneSettings();
+  EXPECT_EQ(saver.m_Scene.m_iBackground, 5);
+  EXPECT_EQ(saver.m_Scene.m_iNetting, 2);
+  Store("Background", 0);
+  saver.ReadSceneSettings();
+  EXPECT_EQ(saver.m_Scene.m_iBackground, 1);
+}
+
+TEST_F(ForestSaverTest, SceneSettingsRoundTrip) {
+  saver.m_Scene.m_bRockingCamera = 1;
+  saver.m_Scene.m_iBackground = 4;
+  saver.m_Scene.m_bRondomBackground = 0;
+  saver.m_Scene.m_bEnableRays = 0;
+  saver.m_Scene.m_iNetting = 1;
+  saver.WriteSceneSettings();
+  EXPECT_EQ(registry.QueryDword(kSettingsKey, "RockingCamera"), 2u);
+  EXPECT_EQ(registry.QueryDword(kSettingsKey, "EnableRays"), 1u);
+  ForestSaver other;
+  other.SetServices(nullptr, &registry, {});
+  other.ReadSceneSettings();
+  EXPECT_EQ(other.m_Scene.m_iBackground, 4);
+  EXPECT_EQ(other.m_Scene.m_iNetting, 1);
+  EXPECT_EQ(other.m_Scene.m_bEnableRays, 0);
+}
+
+TEST_F(ForestSaverTest, RandomBackgroundPicksEachOfTheFiveAboutEquallyOften) {
+  SeedRandom(12345);
+  int counts[6] = {};
+  saver.m_Scene.m_bRondomBackground = 1;
+  for (int start = 0; start < 5000; ++start) {
+    saver.ChooseBackground();
+    ASSERT_GE(saver.m_Scene.m_iBackground, 1);
+    ASSERT_LE(saver.m_Scene.m_iBackground, 5);
+    ++counts[saver.m_Scene.m_iBackground];
+  }
+  for (int b = 1; b <= 5; ++b) EXPECT_NEAR(counts[b], 1000, 120) << b;
+  saver.m_Scene.m_bRondomBackground = 0;
+  saver.m_Scene.m_iBackground = 2;
+  saver.ChooseBackground();
+  EXPECT_EQ(saver.m_Scene.m_iBackground, 2);
+  EXPECT_STREQ(ForestSaver::BackgroundName(2), "background_02.jpg");
+  EXPECT_STREQ(ForestSaver::BackgroundName(6), "");
+}
+
+TEST_F(ForestSaverTest, FrameStepIsClampedAndSmoothed) {
+  EXPECT_FLOAT_EQ(saver.SmoothStep(0.5f), 0.04f);  // ((0 + 0) / 2 + 0.08) / 2
+  EXPECT_FLOAT_EQ(saver.SmoothStep(0.02f), (0.02f + 0.02f) / 2);  // ((0 + 0.04) / 2 + 0.02) / 2
+  EXPECT_FLOAT_EQ(saver.SmoothStep(-1.0f), (0.04f + 0.02f) / 2 / 2);
+  EXPECT_FLOAT_EQ(saver.SmoothStep(std::nanf("")), (0.02f + 0.015f) / 2 / 2);
+  EXPECT_NEAR(saver.m_fSceneTime, 0.04f + 0.02f + 0.015f + 0.00875f, 1e-6);
+}
+
+TEST_F(ForestSaverTest, CameraWithoutRockingOnlyTilts) {
+  saver.m_Scene.m_bRockingCamera = 0;
+  for (float t : {0.0f, 3.7f, 120.0f}) {
+    saver.UpdateCamera(t);
+    const D3DXVECTOR3 eye = saver.m_Camera.Eye();
+    EXPECT_FLOAT_EQ(eye.x, -10.0f);
+    EXPECT_FLOAT_EQ(eye.y, -138.308f);
+    EXPECT_FLOAT_EQ(eye.z, -14.0f);
+    const D3DXVECTOR3 d = saver.m_Camera.At() - eye;
+    // (0, -100, 0) turned about x by the fixed tilt.
+    EXPECT_NEAR(d.x, 0.0f, 1e-4);
+    EXPECT_NEAR(d.y, -100.0f * std::cos(0.014279967f), 1e-3);
+    EXPECT_NEAR(std::fabs(d.z), 100.0f * std::sin(0.014279967f), 1e-3);
+    EXPECT_FLOAT_EQ(saver.m_Camera.Up().z, 1.0f);
+  }
+}
+
+TEST_F(ForestSaverTest, RockingCameraSwingsAboutItsTwoCentres) {
+  saver.m_Scene.m_bRockingCamera = 1;
+  const float t = 2.0f;
+  saver.UpdateCamera(t);
+  const float swing = (std::sin(t / 7 + 7) + 0.7f) / 1.7f;
+  const float amplitude = swing * swing * 0.9f + 0.1f;
+  const float roll = std::sin(t / 0.5f + 4) * amplitude / 135;
+  const float nod = std::sin(t / 0.3f) * amplitude / 155;
+  // Expected eye: about (0, 0, 200) by the roll round y, then about (0, 0, 120) by the nod
+  // round x, both with the plain rotation matrices.
+  D3DXMATRIX ry, rx;
+  D3DXMatrixRotationY(&ry, roll);
+  D3DXMatrixRotationX(&rx, nod);
+  D3DXVECTOR3 eye(-10, -138.308f, -14 - 200), rolled;
+  D3DXVec3TransformCoord(&rolled, &eye, &ry);
+  rolled.z += 200 - 120;
+  D3DXVECTOR3 nodded;
+  D3DXVec3TransformCoord(&nodded, &rolled, &rx);
+  nodded.z += 120;
+  const D3DXVECTOR3 got = saver.m_Camera.Eye();
+  EXPECT_NEAR(got.x, nodded.x, 1e-3);
+  EXPECT_NEAR(got.y, nodded.y, 1e-3);
+  EXPECT_NEAR(got.z, nodded.z, 1e-3);
+  EXPECT_GT(std::fabs(got.x + 10) + std::fabs(got.z + 14), 0.01f) << "the view moved";
+}
+
+}  // namespace
+}  // namespace qm
