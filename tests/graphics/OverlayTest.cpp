@@ -4,6 +4,7 @@
 #include "d3d/RecordingDevice8.h"
 #include "d3d/RecordingDirect3D8.h"
 #include "graphics/GammaRamp.h"
+#include "graphics/LoadingScreen.h"
 #include "graphics/Overlay.h"
 #include "graphics/ScreenQuadPool.h"
 
@@ -138,6 +139,34 @@ TEST_F(QuadTest, OverlayDrawsEachCharacterTwiceAndRestoresStates) {
   DrawOverlay(device, overlay, settings, 42);
   EXPECT_EQ(recording->Log().Count("DrawPrimitive"), 0u);
   EXPECT_EQ(recording->Log().Count("SetRenderState"), 5u);  // still switched and restored
+}
+
+TEST_F(QuadTest, LoadingScreenFillsBothBuffersAndRestoresStates) {
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  auto* recording = static_cast<RecordingDevice8*>(device);
+  recording->Log().Clear();
+  int slot = -1, parity = 1;
+  ASSERT_EQ(DrawLoadingScreen(device, slot, parity), 0);
+  EXPECT_GE(slot, 0);
+  EXPECT_EQ(parity, 1);  // toggled twice
+  EXPECT_EQ(recording->Log().Count("Present"), 2u);
+  EXPECT_EQ(recording->Log().Count("DrawPrimitive"), 10u);  // backdrop and four corners, twice
+  EXPECT_EQ(recording->Log().Count("CreateTexture"), 5u);   // the five pictures the program carries
+  DWORD value = 0;
+  device->GetRenderState(D3DRS_SRCBLEND, &value);
+  EXPECT_EQ(value, DWORD(D3DBLEND_ONE));
+  device->GetTextureStageState(0, D3DTSS_ALPHAOP, &value);
+  EXPECT_EQ(value, DWORD(D3DTOP_SELECTARG1));
+  device->GetRenderState(D3DRS_ZENABLE, &value);
+  EXPECT_EQ(value, DWORD(TRUE));
+  // The quad kept for the overlay sits at depth 0.99 with rhw 1.
+  const ScreenVertex* v = ScreenQuadPool::Instance().Lock(slot);
+  ASSERT_NE(v, nullptr);
+  EXPECT_FLOAT_EQ(v[0].z, 0.99f);
+  EXPECT_FLOAT_EQ(v[0].rhw, 1.0f);
+  ScreenQuadPool::Instance().Unlock(slot);
 }
 
 }  // namespace
