@@ -224,6 +224,7 @@ HWND SdlWindowSystem::Register(SDL_Window* window, const WindowParams& params,
                                std::uint64_t x11Window) {
   const HWND hwnd = SDL_GetWindowID(window);
   m_windows[hwnd] = WindowRecord{params.kind, window, x11Window, params.openGL};
+  PaintBackground(hwnd);
   if (m_mainWindow == 0) {
     m_mainWindow = hwnd;
   }
@@ -422,6 +423,7 @@ void SdlWindowSystem::TranslateWindowEvent(const SDL_Event& event) {
       Queue(hwnd, WM_CLOSE, 0, 0);
       break;
     case SDL_WINDOWEVENT_EXPOSED:
+      PaintBackground(hwnd);
       Queue(hwnd, WM_PAINT, 0, 0);
       break;
     default:
@@ -499,6 +501,17 @@ void SdlWindowSystem::MessageBox(HWND owner, std::string_view text, std::string_
   }
   std::fprintf(stderr, "%s: %s\n", captionZ.c_str(), textZ.c_str());
   std::fflush(stderr);
+}
+
+void SdlWindowSystem::PaintBackground(HWND hwnd) {
+  // The window class's black brush: saver windows without the device stay black.
+  auto found = m_windows.find(hwnd);
+  if (found == m_windows.end() || found->second.openGL || found->second.kind == WindowKind::Foreign)
+    return;
+  if (SDL_Surface* surface = SDL_GetWindowSurface(found->second.window)) {
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    SDL_UpdateWindowSurface(found->second.window);
+  }
 }
 
 void SdlWindowSystem::PaintBitmap(HWND hwnd, const Bitmap24& bitmap) {

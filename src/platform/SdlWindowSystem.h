@@ -79,6 +79,8 @@ class SdlWindowSystem final : public WindowSystem {
   };
 
   void InitVideo(VideoDriver driver);
+  // Fills a window that has no device with black.
+  void PaintBackground(HWND hwnd);
   SDL_Window* CreateSdlWindow(const WindowParams& params);
   // A Child made inside, or a Foreign taken over from, the X11 window params.parent.
   SDL_Window* WrapX11Window(const WindowParams& params, std::uint64_t& x11Window);
