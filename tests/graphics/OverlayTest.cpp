@@ -114,6 +114,21 @@ TEST_F(QuadTest, QuadsAreViewportFractionsInStripOrder) {
   EXPECT_EQ(StrideOfFvf(0x252), 44u);
 }
 
+TEST_F(QuadTest, AFullPoolRefusesFurtherSlots) {
+  ScreenQuadPool& pool = ScreenQuadPool::Instance();
+  for (int i = 0; i < ScreenQuadPool::kMaxSlots; ++i) {
+    int slot = -1;
+    ASSERT_EQ(pool.CreateBuffer(slot, ScreenQuadPool::kQuadFvf, 4), D3D_OK);
+    ASSERT_EQ(slot, i);
+  }
+  int slot = -1;
+  EXPECT_EQ(pool.CreateBuffer(slot, ScreenQuadPool::kQuadFvf, 4), E_OUTOFMEMORY);
+  EXPECT_EQ(slot, -1);
+  int reused = 17;  // slots in use can still be created again
+  EXPECT_EQ(pool.CreateBuffer(reused, ScreenQuadPool::kQuadFvf, 4), D3D_OK);
+  EXPECT_EQ(reused, 17);
+}
+
 TEST_F(QuadTest, OverlayDrawsEachCharacterTwiceAndRestoresStates) {
   OverlayState overlay;
   ScreenQuadPool::Instance().CreateBuffer(overlay.iQuadSlot, ScreenQuadPool::kQuadFvf, 4);

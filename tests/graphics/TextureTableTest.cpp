@@ -119,6 +119,17 @@ TEST_F(TextureTableTest, BadIndicesAndStagesDoNothing) {
   EXPECT_EQ(d3d->Log()->Count("SetTexture"), 1u);
 }
 
+TEST_F(TextureTableTest, AFullTableRefusesFurtherTextures) {
+  const auto bmp = TinyBmp();
+  for (int i = 0; i < TextureTable::kMaxEntries; ++i) {
+    const std::string name = "t" + std::to_string(i);
+    ASSERT_EQ(table.LoadFromMemory(bmp.data(), bmp.size(), name.c_str(), "").iIndex, i);
+  }
+  EXPECT_EQ(table.LoadFromMemory(bmp.data(), bmp.size(), "one more", "").iIndex, -1);
+  EXPECT_EQ(table.Count(), TextureTable::kMaxEntries);
+  EXPECT_EQ(table.LoadFromMemory(bmp.data(), bmp.size(), "t7", "").iIndex, 7);  // still found
+}
+
 TEST(TextureTableWithoutDevice, LoadsNothing) {
   TextureTable::Instance().Clear();
   const std::uint8_t byte = 0;

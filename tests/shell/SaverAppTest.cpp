@@ -246,6 +246,23 @@ TEST_F(SaverAppTest, LostDeviceIsNotDrawnUntilResetThenStatesAreSetAgain) {
   EXPECT_EQ(d3d->Log()->Count("Reset"), 1u);
 }
 
+TEST_F(SaverAppTest, AFailedResetIsTriedAgainAtTheNextNotResetReport) {
+  RecordingApp app;
+  script.afterFrame = [&](SaverApp& a, int frame) {
+    auto* device = static_cast<RecordingDevice8*>(a.pDevice);
+    if (frame == 1) {
+      device->FailResets(1);
+      device->ScriptCooperativeLevels({D3DERR_DEVICENOTRESET, D3DERR_DEVICENOTRESET});
+      EXPECT_EQ(a.RenderStep(), D3DERR_DEVICENOTRESET);  // the reset fails
+      EXPECT_EQ(a.RenderStep(), D3DERR_DEVICENOTRESET);  // and is tried again
+    }
+    if (frame == 2) windows.queue.push_back({a.m_hWnd, WM_CLOSE, 0, 0});
+  };
+  Run(app, "quillmoor /t");
+  EXPECT_EQ(d3d->Log()->Count("Reset"), 2u);
+  EXPECT_EQ(script.frames, 2);
+}
+
 TEST_F(SaverAppTest, DeviceCreationFallsBackToTheSafeModeThenGivesUp) {
   {
     d3d->Script().createDeviceFailures = 1;
