@@ -13,6 +13,7 @@
 
 #include "app/HeadlessRun.h"
 #include "graphics/FrameTimer.h"
+#include "graphics/TextureTable.h"
 #include "platform/Clock.h"
 #include "platform/RegistryFile.h"
 #include "platform/SdlWindowSystem.h"
@@ -152,6 +153,11 @@ int main(int argc, char** argv) {
 
   g_theApp.SetServices(windowSystem, &registry, options.launch);
   g_theApp.WinMain(0);
+  // A run closed without EndRun (the test window closed, the preview's parent gone) still
+  // hands its scene and device back while the window system they live in exists.
+  qm::TextureTable::Instance().ReleaseAll();
+  g_theApp.ReleaseScene();
+  g_theApp.ReleaseDisplayDevice();
 
   int status = 0;
   if (snapshot && !snapshot->Written()) {
