@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "platform/RegistryFile.h"
+#include "scene/ForestScene.h"
+#include "scene/ForestSceneTestXFiles.h"
 #include "shell/Random.h"
 
 namespace qm {
@@ -140,6 +142,63 @@ TEST_F(ForestSaverTest, RockingCameraSwingsAboutItsTwoCentres) {
   EXPECT_NEAR(got.y, nodded.y, 1e-3);
   EXPECT_NEAR(got.z, nodded.z, 1e-3);
   EXPECT_GT(std::fabs(got.x + 10) + std::fabs(got.z + 14), 0.01f) << "the view moved";
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+// Loading the scene from the media the program carries, on the recording device.
+class ForestSaverLoadTest : public scenetest::RecordingDeviceFixture {};
+
+TEST_F(ForestSaverLoadTest, LoadSceneDataSetsProjectionLightAndTheChosenBackground) {
+  RegistryFile registry{"/nonexistent/settings.reg"};
+  registry.SetDword(kSettingsKey, "RondomBackground", 1);  // off
+  registry.SetDword(kSettingsKey, "Background", 4);
+  registry.SetDword(kSettingsKey, "Netting", 0);
+  ForestSaver saver;
+  LaunchOptions options;
+  options.seedGiven = true;
+  options.seed = 7;
+  saver.SetServices(nullptr, &registry, options);
+  saver.CreateScene();
+  saver.ReadSceneSettings();
+  ASSERT_EQ(saver.LoadSceneData(m_device), 0);
+  EXPECT_STREQ(saver.m_pScene->BackgroundName(), "background_04.jpg");
+
+  D3DMATRIX projection{};
+  m_device->GetTransform(D3DTS_PROJECTION, &projection);
+  D3DXMATRIX expected;
+  D3DXMatrixPerspectiveFovRH(&expected, 0.7853982f, 1.3333334f, 20.0f, 600.0f);
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) EXPECT_FLOAT_EQ(projection.m[r][c], expected.m[r][c]);
+  EXPECT_LT(projection._34, 0.0f) << "right-handed: w = -z";
+
+  D3DLIGHT8 light{};
+  ASSERT_EQ(m_device->GetLight(0, &light), D3D_OK);
+  EXPECT_EQ(light.Type, D3DLIGHT_DIRECTIONAL);
+  EXPECT_FLOAT_EQ(light.Diffuse.r, 1.0f);
+  EXPECT_FLOAT_EQ(light.Diffuse.a, 0.0f);
+  EXPECT_FLOAT_EQ(light.Ambient.g, 0.35f);
+  EXPECT_FLOAT_EQ(light.Specular.b, 0.99f);
+  EXPECT_FLOAT_EQ(light.Direction.y, 1.0f);
+  BOOL enabled = FALSE;
+  m_device->GetLightEnable(0, &enabled);
+  EXPECT_TRUE(enabled);
+  EXPECT_GT(saver.m_pScene->Radius(), 0.0f);
+
+  // One frame: the view is set before anything is drawn and the frame is presented.
+  m_direct3D->Log()->Clear();
+  saver.MoveFrame(m_device, 0);
+  saver.RenderFrame(m_device);
+  const auto calls = m_direct3D->Log()->Texts();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.front().rfind("SetTransform(D3DTS_VIEW", 0), 0u) << calls.front();
+  EXPECT_EQ(calls.back(), "Present(null, null, 0, null)");
+  saver.ReleaseScene();
+  EXPECT_EQ(saver.m_pScene, nullptr);
 }
 
 }  // namespace
