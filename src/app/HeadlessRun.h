@@ -45,8 +45,4 @@ class BenchmarkRun final : public RunObserver {
   SaverApp::FrameStats m_startStats;
 };
 
-// Writes 0xAARRGGBB pixels, rows from the top, as an RGB PNG; false on failure.
-bool WritePng(const std::string& path, const std::vector<DWORD>& pixels, UINT width,
-              UINT height);
-
 }  // namespace qm

@@ -132,13 +132,7 @@ HRESULT ForestSaver::SetDefaultRenderStates(IDirect3DDevice8* device) {
   device->SetRenderState(D3DRS_CLIPPLANEENABLE, 1);
   device->SetRenderState(D3DRS_SOFTWAREVERTEXPROCESSING, TRUE);
   device->SetRenderState(D3DRS_COLORVERTEX, FALSE);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-  device->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
-  device->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_WRAP);
+  SetModulatedStageZero(device);
   device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
   device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
   device->SetRenderState(D3DRS_ZENABLE, TRUE);

@@ -167,6 +167,9 @@ class SaverApp {
   const LaunchOptions& Launch() const { return m_Launch; }
 
  protected:
+  // Texture stage 0 as both savers' default states set it: texture times diffuse colour,
+  // bilinear, wrapping.
+  static void SetModulatedStageZero(IDirect3DDevice8* device);
   // The configuration dialog; on this platform it comes from the GTK view.
   virtual void RunConfigDialog();
 

@@ -142,11 +142,7 @@ void SaverApp::ReleaseDisplayDevice() {
 // The base scene: what a saver without a scene of its own draws
 // ---------------------------------------------------------------------------------------
 
-HRESULT SaverApp::SetDefaultRenderStates(IDirect3DDevice8* device) {
-  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-  device->SetRenderState(D3DRS_ALPHAREF, 32);
-  device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+void SaverApp::SetModulatedStageZero(IDirect3DDevice8* device) {
   device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
@@ -154,6 +150,14 @@ HRESULT SaverApp::SetDefaultRenderStates(IDirect3DDevice8* device) {
   device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
   device->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
   device->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_WRAP);
+}
+
+HRESULT SaverApp::SetDefaultRenderStates(IDirect3DDevice8* device) {
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  device->SetRenderState(D3DRS_ALPHAREF, 32);
+  device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+  SetModulatedStageZero(device);
   device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
   device->SetRenderState(D3DRS_ZENABLE, TRUE);
   device->SetRenderState(D3DRS_LIGHTING, FALSE);

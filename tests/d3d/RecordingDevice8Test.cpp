@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "d3d/RecordingDirect3D8.h"
+#include "support/RecordingDevice.h"
 
 namespace qm {
 namespace {
@@ -12,21 +13,12 @@ namespace {
 class RecordingDevice8Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    Direct3DScript script;
-    script.adapters.push_back(ScriptedAdapter{});
-    m_direct3D = new RecordingDirect3D8(script);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = 800;
-    parameters.BackBufferHeight = 600;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+    D3DPRESENT_PARAMETERS parameters = testing::TestBackBuffer(800, 600);
     parameters.EnableAutoDepthStencil = TRUE;
     parameters.AutoDepthStencilFormat = D3DFMT_D16;
-    IDirect3DDevice8* device = nullptr;
-    ASSERT_EQ(m_direct3D->CreateDevice(0, D3DDEVTYPE_HAL, 1, 0x20, &parameters, &device), D3D_OK);
-    m_device = m_direct3D->LastDevice();
+    m_device = testing::CreateRecordingDevice(m_direct3D, {}, parameters);
+    ASSERT_NE(m_device, nullptr);
     m_parameters = parameters;
-    m_direct3D->Log()->Clear();
-    device->Release();  // LastDevice keeps the catalogue's reference
   }
   void TearDown() override { m_direct3D->Release(); }
 

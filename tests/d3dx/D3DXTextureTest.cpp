@@ -9,6 +9,7 @@
 #include "ImageTestFiles.h"
 #include "d3d/RecordingDevice8.h"
 #include "d3d/RecordingDirect3D8.h"
+#include "support/RecordingDevice.h"
 #include "d3dx/D3DXTexture.h"
 
 namespace qm::test {
@@ -65,16 +66,10 @@ class D3DXTextureTest : public ::testing::Test {
     script.adapters.push_back(ScriptedAdapter{});
     script.adapters[0].caps = caps;
     script.createTextureError = createTextureError;
-    m_direct3D = new RecordingDirect3D8(script);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = 640;
-    parameters.BackBufferHeight = 480;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+    D3DPRESENT_PARAMETERS parameters = testing::TestBackBuffer(640, 480);
     parameters.Windowed = TRUE;
-    IDirect3DDevice8* device = nullptr;
-    ASSERT_EQ(m_direct3D->CreateDevice(0, D3DDEVTYPE_HAL, 1, 0x20, &parameters, &device), D3D_OK);
-    device->Release();  // the catalogue keeps its own reference
-    m_device = m_direct3D->LastDevice();
+    m_device = testing::CreateRecordingDevice(m_direct3D, script, parameters);
+    ASSERT_NE(m_device, nullptr);
   }
 
   // The texture table's call: file size, full chain, the file's format, default filters.

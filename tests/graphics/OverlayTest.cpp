@@ -1,12 +1,11 @@
 // Gamma ramp values, screen quads and the clock's characters.
 #include <gtest/gtest.h>
 
-#include "d3d/RecordingDevice8.h"
-#include "d3d/RecordingDirect3D8.h"
 #include "graphics/GammaRamp.h"
 #include "graphics/LoadingScreen.h"
 #include "graphics/Overlay.h"
 #include "graphics/ScreenQuadPool.h"
+#include "support/RecordingDevice.h"
 
 namespace qm {
 namespace {
@@ -66,20 +65,12 @@ class QuadTest : public ::testing::Test {
   RecordingDirect3D8* d3d = nullptr;
   IDirect3DDevice8* device = nullptr;
   void SetUp() override {
-    Direct3DScript script;
-    script.adapters.push_back({});
-    script.adapters[0].modes = {{1024, 768, 60, D3DFMT_X8R8G8B8}};
-    d3d = new RecordingDirect3D8(script);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 1024;
-    pp.BackBufferHeight = 768;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, 1, 0, &pp, &device), D3D_OK);
+    device = testing::CreateRecordingDevice(d3d, {}, testing::TestBackBuffer(1024, 768));
+    ASSERT_NE(device, nullptr);
     ScreenQuadPool::Instance().Init(device, 1);
   }
   void TearDown() override {
     ScreenQuadPool::Instance().ReleaseAll();
-    device->Release();
     d3d->Release();
   }
 };

@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "d3d/RecordingDevice8.h"
-#include "d3d/RecordingDirect3D8.h"
 #include "shell/MessageBox.h"
+#include "support/RecordingDevice.h"
 
 namespace qm {
 namespace {
@@ -34,14 +33,8 @@ class TextureTableTest : public ::testing::Test {
   void SetUp() override {
     Direct3DScript script;
     script.createTextureError = TextureError();
-    script.adapters.push_back({});
-    script.adapters[0].modes = {{800, 600, 60, D3DFMT_X8R8G8B8}};
-    d3d = new RecordingDirect3D8(script);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 800;
-    pp.BackBufferHeight = 600;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, 1, 0, &pp, &device), D3D_OK);
+    device = testing::CreateRecordingDevice(d3d, script, testing::TestBackBuffer(800, 600));
+    ASSERT_NE(device, nullptr);
     table.Clear();
     table.Init(d3d, device, D3DFMT_X8R8G8B8, 1);
     SetMessageBoxSink([this](HWND, std::string_view t, std::string_view c, UINT) {
@@ -51,7 +44,6 @@ class TextureTableTest : public ::testing::Test {
   void TearDown() override {
     SetMessageBoxSink(nullptr);
     table.Clear();
-    device->Release();
     d3d->Release();
   }
   std::size_t Creations() const { return d3d->Log()->Count("CreateTexture"); }

@@ -16,6 +16,7 @@
 
 #include "d3d/RecordingDevice8.h"
 #include "d3d/RecordingDirect3D8.h"
+#include "support/RecordingDevice.h"
 #include "d3dx/D3DXMath.h"
 #include "media/MediaArchive.h"
 #include "RarPacker.h"
@@ -156,21 +157,12 @@ inline PackEntry TextEntry(const std::string& name, const std::string& text) {
 class RecordingDeviceFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    Direct3DScript script;
-    script.adapters.push_back(ScriptedAdapter{});
-    m_direct3D = new RecordingDirect3D8(script);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = 320;
-    parameters.BackBufferHeight = 240;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+    D3DPRESENT_PARAMETERS parameters = testing::TestBackBuffer(320, 240);
     parameters.Windowed = TRUE;
     parameters.EnableAutoDepthStencil = TRUE;
     parameters.AutoDepthStencilFormat = D3DFMT_D16;
-    IDirect3DDevice8* device = nullptr;
-    ASSERT_EQ(m_direct3D->CreateDevice(0, D3DDEVTYPE_HAL, 1, 0x20, &parameters, &device), D3D_OK);
-    m_device = m_direct3D->LastDevice();
-    device->Release();
-    m_direct3D->Log()->Clear();
+    m_device = testing::CreateRecordingDevice(m_direct3D, {}, parameters);
+    ASSERT_NE(m_device, nullptr);
   }
   void TearDown() override { m_direct3D->Release(); }
 

@@ -11,6 +11,7 @@
 
 #include "d3d/RecordingDevice8.h"
 #include "d3d/RecordingDirect3D8.h"
+#include "support/RecordingDevice.h"
 #include "scene/XFileModel.h"
 
 namespace qm::xmodeltest {
@@ -22,18 +23,8 @@ inline const char kHeader[] = "xof 0303txt 0032\n";
 class RecordingModelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Direct3DScript script;
-    script.adapters.push_back(ScriptedAdapter{});
-    m_direct3D = new RecordingDirect3D8(script);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = 320;
-    parameters.BackBufferHeight = 240;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-    IDirect3DDevice8* device = nullptr;
-    ASSERT_EQ(m_direct3D->CreateDevice(0, D3DDEVTYPE_HAL, 1, 0x20, &parameters, &device), D3D_OK);
-    device->Release();  // the catalogue keeps the last device alive
-    m_device = m_direct3D->LastDevice();
-    m_direct3D->Log()->Clear();
+    m_device = testing::CreateRecordingDevice(m_direct3D, {}, testing::TestBackBuffer(320, 240));
+    ASSERT_NE(m_device, nullptr);
   }
   void TearDown() override { m_direct3D->Release(); }
 

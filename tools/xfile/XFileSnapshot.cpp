@@ -2,7 +2,6 @@
 #include "XFileSnapshot.h"
 
 #include <SDL.h>
-#include <png.h>
 
 #include <chrono>
 #include <cmath>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "d3d/D3D8.h"
+#include "graphics/FramePng.h"
 #include "scene/XFileModel.h"
 
 namespace qm {
@@ -21,35 +21,6 @@ constexpr float kFieldOfView = D3DX_PI / 4;
 // Where the default camera looks from, relative to the model: in front (-y, the saver's
 // side), a little to the right and above.
 const D3DXVECTOR3 kViewDirection(0.45f, -1.0f, 0.4f);
-
-bool WritePng(const std::string& path, const std::vector<DWORD>& pixels, UINT width, UINT height) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
-  bool ok = png && info;
-  if (ok && setjmp(png_jmpbuf(png)) == 0) {
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (UINT y = 0; y < height; ++y) {
-      const DWORD* src = pixels.data() + static_cast<size_t>(y) * width;
-      for (UINT x = 0; x < width; ++x) {
-        row[x * 3 + 0] = static_cast<png_byte>(src[x] >> 16);
-        row[x * 3 + 1] = static_cast<png_byte>(src[x] >> 8);
-        row[x * 3 + 2] = static_cast<png_byte>(src[x]);
-      }
-      png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-  } else {
-    ok = false;
-  }
-  png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-  return std::fclose(file) == 0 && ok;
-}
 
 // The saver's light and the states the scene draws its models with.
 void SetSceneStates(IDirect3DDevice8* device) {
@@ -204,7 +175,7 @@ int RunXFileSnapshot(const XFileSnapshotOptions& options, std::ostream& out, std
   UINT width = 0, height = 0;
   double drawMs = 0;
   hr = DrawFrame(gl.device, &model, &pixels, &width, &height, &drawMs);
-  if (FAILED(hr) || !WritePng(options.out, pixels, width, height)) {
+  if (FAILED(hr) || !WriteFramePng(options.out, pixels, width, height)) {
     err << options.out << ": cannot write the picture\n";
     return 1;
   }
