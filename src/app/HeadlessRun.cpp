@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "graphics/FramePng.h"
+#include "shell/JsonWriter.h"
 
 namespace qm {
 
@@ -47,6 +48,20 @@ void SnapshotRun::AfterFrame(SaverApp& app) {
   }
   std::printf("snapshot %ux%u at %.2f s written to %s\n", width, height, m_elapsed,
               m_path.c_str());
+  if (m_reportPath.empty()) return;
+  m_reportWritten = WriteSceneReport(app, m_elapsed, m_reportPath);
+  if (!m_reportWritten) std::fprintf(stderr, "quillmoor: cannot write %s\n", m_reportPath.c_str());
+}
+
+bool WriteSceneReport(const SaverApp& app, double seconds, const std::string& path) {
+  JsonWriter report;
+  report.BeginObject();
+  report.Member("time", seconds);
+  app.ReportScene(report);
+  // Counted last, so that it covers every number above.
+  report.MemberInt("non_finite", report.NonFiniteCount());
+  report.EndObject();
+  return WriteTextFileAtomically(path, report.Text());
 }
 
 BenchmarkRun::BenchmarkRun(double seconds) : m_seconds(seconds) {}

@@ -3,7 +3,8 @@
 // A snapshot runs mode Saver on simulated time in fixed steps until the requested scene
 // time, then writes the last presented frame as PNG. A benchmark runs on real time for a
 // number of seconds and prints frames per second and milliseconds per frame, update and
-// drawing apart. Both drive the application through its RunObserver hook.
+// drawing apart. Both drive the application through its RunObserver hook. A snapshot can
+// also write a report: the scene's state at that time as JSON (WriteSceneReport).
 #pragma once
 
 #include <string>
@@ -17,19 +18,28 @@ class SnapshotRun final : public RunObserver {
  public:
   static constexpr double kStepSeconds = 1.0 / 30.0;
   SnapshotRun(SimulatedClock& clock, double seconds, std::string path);
+  // Also writes the scene's state at the snapshot's time as JSON to this file.
+  void SetReportPath(std::string path) { m_reportPath = std::move(path); }
   bool BeforeFrame(SaverApp& app) override;
   void AfterFrame(SaverApp& app) override;
   bool Written() const { return m_written; }
+  bool ReportWritten() const { return m_reportWritten; }
 
  private:
   SimulatedClock& m_clock;
   double m_seconds;
   double m_elapsed = 0.0;
   std::string m_path;
+  std::string m_reportPath;
+  bool m_reportWritten = false;
   bool m_captureArmed = false;
   bool m_done = false;
   bool m_written = false;
 };
+
+// The report of a run at this moment: the time, every member the scene writes, and the
+// count of non-finite numbers among them. Returns false when the file cannot be written.
+bool WriteSceneReport(const SaverApp& app, double seconds, const std::string& path);
 
 class BenchmarkRun final : public RunObserver {
  public:

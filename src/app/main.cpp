@@ -29,14 +29,19 @@ qm::ForestSaver g_theApp;
 constexpr const char* kUsage =
     "usage: quillmoor [/s | /t | /c[:ID] | /p ID | /a]\n"
     "       quillmoor --snapshot FILE.png [--time SECONDS] [--size WxH] [--seed N]\n"
+    "                 [--report FILE.json]\n"
     "       quillmoor --bench SECONDS [--size WxH] [--seed N]\n"
     "       quillmoor -root | -window-id ID     (inside XScreenSaver)\n"
-    "  --log   write Saver_Log.txt / Config_Log.txt in the current folder\n";
+    "  --report FILE.json  with --snapshot: the scene's state at that time as JSON\n"
+    "  --log               write Saver_Log.txt / Config_Log.txt in the current folder\n"
+    "  --help              this text\n";
 
 // What the Linux options asked for.
 struct Options {
   qm::LaunchOptions launch;
   std::string snapshotPath;
+  std::string reportPath;
+  bool help = false;
   double benchSeconds = 0.0;
   double snapshotSeconds = 3.0;
   bool seedGiven = false;
@@ -65,6 +70,10 @@ bool ParseArguments(int argc, char** argv, Options& options) {
       const char* path = value();
       if (!path) return false;
       options.snapshotPath = path;
+    } else if (arg == "--report") {
+      const char* path = value();
+      if (!path) return false;
+      options.reportPath = path;
     } else if (arg == "--time") {
       const char* v = value();
       if (!v || (options.snapshotSeconds = std::atof(v)) < 0) return false;
@@ -91,7 +100,8 @@ bool ParseArguments(int argc, char** argv, Options& options) {
       options.launch.foreignWindow = true;
       if (!ParseWindowId(value(), options.launch.foreignWindowId)) return false;
     } else if (arg == "--help" || arg == "-h") {
-      return false;
+      options.help = true;
+      return true;
     } else {
       rest.push_back(argv[i]);
     }
@@ -123,6 +133,15 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!options.reportPath.empty() && options.snapshotPath.empty()) {
+    std::fputs("quillmoor: --report needs --snapshot\n", stderr);
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
   const bool headless = options.launch.headless;
   auto windows = std::make_unique<qm::SdlWindowSystem>(
       headless ? qm::SdlWindowSystem::VideoDriver::Offscreen
@@ -143,6 +162,7 @@ int main(int argc, char** argv) {
     qm::SetClock(&simulated);
     snapshot = std::make_unique<qm::SnapshotRun>(simulated, options.snapshotSeconds,
                                                  options.snapshotPath);
+    snapshot->SetReportPath(options.reportPath);
     g_theApp.SetRunObserver(snapshot.get());
   } else if (options.benchSeconds > 0) {
     bench = std::make_unique<qm::BenchmarkRun>(options.benchSeconds);
@@ -162,6 +182,8 @@ int main(int argc, char** argv) {
   int status = 0;
   if (snapshot && !snapshot->Written()) {
     std::fprintf(stderr, "quillmoor: no snapshot was written\n");
+    status = 1;
+  } else if (snapshot && !options.reportPath.empty() && !snapshot->ReportWritten()) {
     status = 1;
   }
   if (bench) bench->Report(g_theApp, options.launch.width, options.launch.height);

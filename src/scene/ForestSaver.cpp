@@ -7,6 +7,7 @@
 #include "graphics/FrameTimer.h"
 #include "platform/RegistryFile.h"
 #include "scene/ForestScene.h"
+#include "shell/JsonWriter.h"
 #include "shell/Random.h"
 #include "shell/RunLog.h"
 
@@ -240,6 +241,14 @@ HRESULT ForestSaver::RenderFrame(IDirect3DDevice8* device) {
   device->EndScene();
   device->Present(nullptr, nullptr, 0, nullptr);
   return 0;
+}
+
+void ForestSaver::ReportScene(JsonWriter& report) const {
+  report.Member("scene_time", m_fSceneTime);
+  report.MemberInt("background", m_Scene.m_iBackground);
+  report.MemberInt("netting", m_Scene.m_iNetting);
+  report.MemberBool("rocking_camera", m_Scene.m_bRockingCamera != 0);
+  if (m_pScene) m_pScene->Report(report);
 }
 
 int ForestSaver::ReleaseScene() {

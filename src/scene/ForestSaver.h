@@ -48,6 +48,7 @@ class ForestSaver : public SaverApp {
   HRESULT MoveFrame(IDirect3DDevice8* device, float elapsedMilliseconds) override;
   HRESULT RenderFrame(IDirect3DDevice8* device) override;
   int ReleaseScene() override;
+  void ReportScene(JsonWriter& report) const override;
 
   // With random background on, draws the background of this run.
   void ChooseBackground();

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "d3dx/D3DXTexture.h"
+#include "shell/JsonWriter.h"
 #include "scene/SceneObject.h"
 #include "scene/Wind.h"
 #include "scene/XFileModel.h"
@@ -243,6 +244,27 @@ void ForestScene::RenderBackground(IDirect3DDevice8* device) {
   device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, m_Background, sizeof(BackgroundVertex));
   device->SetRenderState(D3DRS_LIGHTING, TRUE);
   device->SetRenderState(D3DRS_ZENABLE, TRUE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Report
+// ---------------------------------------------------------------------------------------------
+
+void ForestScene::Report(JsonWriter& report) const {
+  report.Key("forest");
+  report.BeginObject();
+  report.Member("radius", Radius());
+  report.MemberInt("walking_paths", std::int64_t(m_Paths.size()));
+  report.MemberInt("flight_paths", std::int64_t(m_FlyPaths.size()));
+  report.MemberInt("branches", std::int64_t(m_Branches.size()));
+  report.EndObject();
+  report.Member("wind_time", m_fWindTime);
+  report.Key("wind");
+  report.Vector3(m_vWind.x, m_vWind.y, m_vWind.z);
+  report.MemberBool("rays_enabled", m_bEnableRays != 0);
+  report.MemberBool("drops_placed", m_bPlaced != 0);
+  // Each object of the scene adds its own key below, in the scene's order of creation:
+  // rays, cobweb, spider, drops, leaves, ants, bugs, ladybirds.
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 
 namespace qm {
 
+class JsonWriter;
 class SceneObject;
 class XFileModel;
 
@@ -72,6 +73,10 @@ class ForestScene {
   void ResetCobweb();
   // Tells the spider that a start web was loaded, so it continues from there.
   void WebWasLoaded();
+
+  // The scene's state as members of the report object (--report): the forest first, then
+  // each object that lives in the scene under its own key.
+  void Report(JsonWriter& report) const;
 
   // --- What scene assembly produced, for the creatures and for inspection.
   const std::vector<PathRecord>& WalkingPaths() const { return m_Paths; }

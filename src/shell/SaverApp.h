@@ -106,6 +106,8 @@ class SaverApp {
   virtual HRESULT MoveFrame(IDirect3DDevice8* device, float elapsedMilliseconds);
   virtual HRESULT RenderFrame(IDirect3DDevice8* device);
   virtual int ReleaseScene() { return 0; }
+  // Linux addition: the scene's state as members of the report object (--report).
+  virtual void ReportScene(class JsonWriter& /*report*/) const {}
 
   // --- The core
   int WinMain(HINSTANCE instance);
