@@ -38,11 +38,17 @@ TEST(CobwebThreads, AddAndExtendLayEvenNodesAndJoinedLinks) {
 
 TEST(CobwebThreads, SplitNearAnEndReturnsThatEndAndInTheMiddleMakesANode) {
   {
-    StraightWeb s;
-    const size_t nodes = s.web.Nodes.size();
-    EXPECT_EQ(s.web.SplitThread(s.thread, 0.01f), s.thread.Nodes[0]);  // 4% into link 0
-    EXPECT_EQ(s.web.SplitThread(s.thread, 0.99f), s.thread.Nodes[4]);  // 96% into link 3
-    EXPECT_EQ(s.web.Nodes.size(), nodes);
+    // One link of length 10: 0.01 and 0.99 fall within 2% of its ends, 0.5 does not.
+    Cobweb web;
+    WebThread thread;
+    web.AddThread(thread, {0, 0, 0}, {10, 0, 0}, 0, 1.0f, 10.0f, 0.5f, false, 1.0f);
+    EXPECT_EQ(web.SplitThread(thread, 0.01f), thread.Nodes[0]);
+    EXPECT_EQ(web.SplitThread(thread, 0.99f), thread.Nodes[1]);
+    EXPECT_EQ(web.Nodes.size(), 2u);
+    const int middle = web.SplitThread(thread, 0.5f);
+    EXPECT_EQ(middle, 2);
+    EXPECT_EQ(thread.Nodes, (std::vector<std::int32_t>{0, 2, 1}));
+    EXPECT_FLOAT_EQ(web.Nodes[middle].vPos.x, 5.0f);
   }
   StraightWeb s;
   const int rider = s.web.AddNode({17.5f, 0, 0}, 1.0f, false);
@@ -173,7 +179,7 @@ TEST(CobwebRibbons, LongRibbonsSplitTheDrawInsteadOfWrappingIndices) {
     web.vNormal = {0, -1, 0};
     web.Spiral.emplace_back();
     // 16385 links: one quad more than a 16-bit index reaches.
-    web.AddThread(web.Spiral[0], {0, 0, 0}, {16385, 0, 0}, 16383, 1.0f, 1.0f, 0.0f, true, 1.0f);
+    web.AddThread(web.Spiral[0], {0, 0, 0}, {16385, 0, 0}, 16384, 1.0f, 1.0f, 0.0f, true, 1.0f);
     web.BuildRibbons();
     const Ribbon& spiral = web.SpiralRibbon();
     ASSERT_EQ(spiral.vertexCount, 65540u);
@@ -229,6 +235,37 @@ TEST(CobwebRender, StatesAndMaterialsAroundTheDrawsAndTheWorldRestored) {
     web.ReleaseDevice();
   }
   direct3D->Release();
+}
+
+TEST(CobwebSimulation, TenMinutesOfWindyWebStayFiniteAndBounded) {
+  XFileMeshContainer mesh;
+  XFileFrame frame = SquareFrame(&mesh);
+  Cobweb web;
+  web.BuildFrame(&frame);
+  // Chords across the square, pinned at both ends, a little shorter than their span; one
+  // of them dragged down by the thread pull; and a locked rider on the first, whose weight
+  // the chord carries.
+  for (int i = 0; i < 8; ++i) {
+    const float a = 0.4f * float(i);
+    const D3DXVECTOR3 from(-10.0f + 2.5f * float(i), 0, -10), to(10.0f * std::cos(a), 0, 10);
+    web.Radii.emplace_back();
+    web.AddThread(web.Radii.back(), from, to, 6, 1.0f, 10.0f, 0.5f, false, 0.98f);
+    web.Nodes[web.Radii.back().Nodes.front()].bFixed = 1;
+    web.Nodes[web.Radii.back().Nodes.back()].bFixed = 1;
+  }
+  for (int link : web.Radii[3].Links) web.Links[link].iType = kLinkPulled;
+  const int rider = web.AddNode({-10, 0, -10}, 1.0f, false);
+  web.RebuildNodeLinks();
+  web.Sliders[web.AddSlider(rider, web.Radii[0].Links[2], 0.5f)].bLocked = 1;
+
+  for (int step = 0; step < 10 * 60 * 30; ++step) {
+    web.Step(1.0f / 30.0f);
+    if (step % 600 == 0) web.BuildRibbons();
+  }
+  EXPECT_EQ(web.NonFiniteValues(), 0);
+  // The pulled chord sags far below the frame (the pull is 80 times gravity), but no node
+  // runs away.
+  for (const WebNode& node : web.Nodes) EXPECT_LT(D3DXVec3Length(&node.vPos), 100.0f);
 }
 
 }  // namespace
