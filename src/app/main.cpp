@@ -29,10 +29,13 @@ qm::ForestSaver g_theApp;
 constexpr const char* kUsage =
     "usage: quillmoor [/s | /t | /c[:ID] | /p ID | /a]\n"
     "       quillmoor --snapshot FILE.png [--time SECONDS] [--size WxH] [--seed N]\n"
-    "                 [--report FILE.json]\n"
+    "                 [--report FILE.json] [--web FILE] [--save-web FILE]\n"
     "       quillmoor --bench SECONDS [--size WxH] [--seed N]\n"
     "       quillmoor -root | -window-id ID     (inside XScreenSaver)\n"
     "  --report FILE.json  with --snapshot: the scene's state at that time as JSON\n"
+    "  --web FILE          start from the web stored in FILE (a web file)\n"
+    "  --save-web FILE     write the web to FILE when the run ends (with --snapshot: at the\n"
+    "                      snapshot's time)\n"
     "  --log               write Saver_Log.txt / Config_Log.txt in the current folder\n"
     "  --help              this text\n";
 
@@ -41,6 +44,8 @@ struct Options {
   qm::LaunchOptions launch;
   std::string snapshotPath;
   std::string reportPath;
+  std::string webPath;
+  std::string saveWebPath;
   bool help = false;
   double benchSeconds = 0.0;
   double snapshotSeconds = 3.0;
@@ -74,6 +79,10 @@ bool ParseArguments(int argc, char** argv, Options& options) {
       const char* path = value();
       if (!path) return false;
       options.reportPath = path;
+    } else if (arg == "--web" || arg == "--save-web") {
+      const char* path = value();
+      if (!path) return false;
+      (arg == "--web" ? options.webPath : options.saveWebPath) = path;
     } else if (arg == "--time") {
       const char* v = value();
       if (!v || (options.snapshotSeconds = std::atof(v)) < 0) return false;
@@ -171,6 +180,7 @@ int main(int argc, char** argv) {
   options.launch.seedGiven = options.seedGiven;
   options.launch.seed = options.seed;
 
+  g_theApp.SetWebFiles(options.webPath, options.saveWebPath);
   g_theApp.SetServices(windowSystem, &registry, options.launch);
   g_theApp.WinMain(0);
   // A run closed without EndRun (the test window closed, the preview's parent gone) still
@@ -184,6 +194,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillmoor: no snapshot was written\n");
     status = 1;
   } else if (snapshot && !options.reportPath.empty() && !snapshot->ReportWritten()) {
+    status = 1;
+  } else if (g_theApp.WebStoreFailed()) {
+    std::fprintf(stderr, "quillmoor: the web could not be written\n");
     status = 1;
   }
   if (bench) bench->Report(g_theApp, options.launch.width, options.launch.height);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
+#include <system_error>
 
 #include "graphics/FrameTimer.h"
 #include "platform/RegistryFile.h"
@@ -98,6 +100,8 @@ void ForestSaver::ReadSceneSettings() {
   ReadFlag(*registry, "RondomBackground", m_Scene.m_bRondomBackground);
   ReadFlag(*registry, "EnableRays", m_Scene.m_bEnableRays);
   if (auto v = registry->QueryDword(kSettingsKey, "Netting")) m_Scene.m_iNetting = int(*v);
+  // Not a dialog setting: switched on by hand in the settings file.
+  ReadFlag(*registry, "SaveCobweb", m_bSaveCobweb);
   // The dialog never stores values outside these ranges; a hand-edited file could.
   m_Scene.m_iBackground = std::clamp(m_Scene.m_iBackground, 1, kBackgroundCount);
   m_Scene.m_iNetting = std::clamp(m_Scene.m_iNetting, 0, 2);
@@ -150,18 +154,7 @@ HRESULT ForestSaver::LoadSceneData(IDirect3DDevice8* device) {
     m_Log.Write("ERROR: Forest data Init FAILED !!!");
     return hr;
   }
-  if (m_Scene.m_iNetting == 1 || m_Scene.m_iNetting == 2) {
-    const char* start = m_Scene.m_iNetting == 1 ? "cobweb_quarter.dat" : "cobweb_half.dat";
-    if (m_pScene->LoadCobwebStart(start) == 1) {
-      m_pScene->WebWasLoaded();
-    } else {
-      m_Log.Write("ERROR: Web data load FAILED !!!");
-      m_pScene->ReleaseDeviceObjects();
-      m_pScene->DeleteDeviceObjects();
-      m_pScene->ResetCobweb();
-      m_pScene->InitDeviceObjects(device);
-    }
-  }
+  LoadStartWeb(device);
   D3DXMATRIX projection;
   D3DXMatrixPerspectiveFovRH(&projection, kFieldOfView, kAspect, kNearPlane, kFarPlane);
   device->SetTransform(D3DTS_PROJECTION, &projection);
@@ -251,9 +244,68 @@ void ForestSaver::ReportScene(JsonWriter& report) const {
   if (m_pScene) m_pScene->Report(report);
 }
 
+void ForestSaver::SetWebFiles(std::string startFile, std::string saveFile) {
+  m_webStartFile = std::move(startFile);
+  m_webSaveFile = std::move(saveFile);
+}
+
+std::filesystem::path ForestSaver::StoredWebPath() {
+  std::filesystem::path base;
+  if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg) {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    base = std::filesystem::path(home) / ".local" / "state";
+  } else {
+    base = "/tmp";
+  }
+  return base / "quillmoor" / "cobweb.dat";
+}
+
+void ForestSaver::LoadStartWeb(IDirect3DDevice8* device) {
+  // A web named on the command line comes first, then the web stored at the last exit,
+  // then the start file of the netting setting.
+  int loaded = 1;
+  bool tried = false;
+  std::error_code ec;
+  const std::filesystem::path stored = StoredWebPath();
+  if (!m_webStartFile.empty()) {
+    loaded = m_pScene->LoadCobwebFile(m_webStartFile.c_str());
+    tried = true;
+  } else if (m_bSaveCobweb && std::filesystem::exists(stored, ec)) {
+    loaded = m_pScene->LoadCobwebFile(stored.c_str());
+    tried = true;
+  } else if (m_Scene.m_iNetting == 1 || m_Scene.m_iNetting == 2) {
+    const char* start = m_Scene.m_iNetting == 1 ? "cobweb_quarter.dat" : "cobweb_half.dat";
+    loaded = m_pScene->LoadCobwebStart(start);
+    tried = true;
+  }
+  if (!tried) return;
+  if (loaded == 1) {
+    m_pScene->WebWasLoaded();
+    return;
+  }
+  m_Log.Write("ERROR: Web data load FAILED !!!");
+  m_pScene->ReleaseDeviceObjects();
+  m_pScene->DeleteDeviceObjects();
+  m_pScene->ResetCobweb();
+  m_pScene->InitDeviceObjects(device);
+}
+
+void ForestSaver::StoreWeb() {
+  if (m_bSaveCobweb) {
+    const std::filesystem::path stored = StoredWebPath();
+    std::error_code ec;
+    std::filesystem::create_directories(stored.parent_path(), ec);
+    if (!m_pScene->SaveCobweb(stored.c_str())) m_bWebStoreFailed = true;
+  }
+  if (!m_webSaveFile.empty() && !m_pScene->SaveCobweb(m_webSaveFile.c_str()))
+    m_bWebStoreFailed = true;
+  if (m_bWebStoreFailed) m_Log.Write("ERROR: Web data store FAILED !!!");
+}
+
 int ForestSaver::ReleaseScene() {
   if (!m_pScene) return 0;
-  if (m_bSaveCobweb) m_pScene->SaveCobweb("Cobweb.dat");
+  StoreWeb();
   m_pScene->ReleaseDeviceObjects();
   m_pScene->DeleteDeviceObjects();
   delete m_pScene;

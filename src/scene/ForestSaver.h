@@ -7,7 +7,9 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "scene/Camera.h"
 #include "shell/SaverApp.h"
@@ -58,6 +60,14 @@ class ForestSaver : public SaverApp {
   void UpdateCamera(float sceneTime);
   // The background file name of a background number (1 to 5).
   static const char* BackgroundName(int background);
+  // Where the stored web lives: $XDG_STATE_HOME/quillmoor/cobweb.dat (by default under
+  // ~/.local/state).
+  static std::filesystem::path StoredWebPath();
+  // --web and --save-web: start from this web file instead of the chosen start, and write
+  // the web to that file when the run ends. Empty: not asked for.
+  void SetWebFiles(std::string startFile, std::string saveFile);
+  // True when a web that was to be written at exit could not be.
+  bool WebStoreFailed() const { return m_bWebStoreFailed; }
 
   SceneSettings m_Scene;
   ForestScene* m_pScene = nullptr;
@@ -65,7 +75,17 @@ class ForestSaver : public SaverApp {
   float m_fPrevStep = 0.0f;
   float m_fLastStep = 0.0f;
   Camera m_Camera;
-  int m_bSaveCobweb = 0;
+  int m_bSaveCobweb = 0;  // setting "SaveCobweb": store the web at exit, resume from it
+
+ private:
+  // The web to start from, loaded into the scene after its device objects exist; on a web
+  // that does not fit, the scene starts again from an empty web.
+  void LoadStartWeb(IDirect3DDevice8* device);
+  void StoreWeb();
+
+  std::string m_webStartFile;
+  std::string m_webSaveFile;
+  bool m_bWebStoreFailed = false;
 };
 
 }  // namespace qm

@@ -8,13 +8,18 @@
 // each place is marked with a comment naming the step, so that the object joins there.
 #include "scene/ForestScene.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "d3dx/D3DXTexture.h"
+#include "creatures/Cobweb.h"
+#include "creatures/WebFile.h"
 #include "shell/JsonWriter.h"
+#include "shell/Random.h"
+#include "scene/DropSet.h"
 #include "scene/SceneObject.h"
+#include "scene/Strands.h"
 #include "scene/Wind.h"
 #include "scene/XFileModel.h"
 
@@ -39,15 +44,24 @@ constexpr float kBackgroundHeight = 212.0f;
 // The forest's alpha-tested leaves: texels below this alpha are cut away.
 constexpr DWORD kForestAlphaRef = 170;
 
+// The forest frame that carries the web.
+constexpr char kWebFrame[] = "proto_frame";
+// The first four drops: their mass and thread length.
+constexpr float kFirstDropMass = 2.1f;
+constexpr float kFirstDropLength = 1.0f;
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Construction
 // ---------------------------------------------------------------------------------------------
 
-ForestScene::ForestScene() : m_pForest(std::make_unique<XFileModel>(kForestFile)) {
-  // Order of creation: the rays ("wind2.jpg", "rays.jpg"), the cobweb, the spider
-  // ("spider.x", on the cobweb), the drop set (on the cobweb), the forest model above, then
+ForestScene::ForestScene()
+    : m_pCobweb(std::make_unique<Cobweb>()),
+      m_pDrops(std::make_unique<DropSet>(m_pCobweb.get())),
+      m_pForest(std::make_unique<XFileModel>(kForestFile)) {
+  // Order of creation: the rays ("wind2.jpg", "rays.jpg"), the cobweb (above), the spider
+  // ("spider.x", on the cobweb), the drop set (above, on the cobweb), the forest model, then
   // the ant ("ant.x"), bug ("bug.x") and ladybird ("ladybird.x") groups. The drop set gets
   // the leaf cluster list; spider, ants, bugs and ladybirds join m_SceneObjects in this
   // order; the three groups form the creature groups list and each group receives the
@@ -64,11 +78,10 @@ void ForestScene::SetBackgroundName(const char* name) {
 }
 
 void ForestScene::UseArchive(const MediaArchive& archive, const char* password) {
-  m_bOwnArchive = true;
-  m_archive = archive;
-  m_bArchivePassword = password != nullptr;
-  m_archivePassword = password ? password : "";
+  m_media.Use(archive, password);
   m_pForest->UseArchive(archive, password);
+  m_pCobweb->UseArchive(archive, password);
+  m_pDrops->UseArchive(archive, password);
 }
 
 float ForestScene::Radius() const { return m_pForest->Radius(); }
@@ -85,8 +98,11 @@ HRESULT ForestScene::InitDeviceObjects(IDirect3DDevice8* device) {
   // The rays' device objects are made here.
   hr = m_pForest->Load(device);
   if (FAILED(hr)) return hr;
-  // The drop set's device objects ("env.jpg"), then the cobweb's, then the cobweb takes the
-  // forest frame "proto_frame".
+  hr = m_pDrops->InitDeviceObjects(device);
+  if (FAILED(hr)) return hr;
+  hr = m_pCobweb->RestoreDevice(device);
+  if (FAILED(hr)) return hr;
+  m_pCobweb->BuildFrame(m_pForest->FindFrame(kWebFrame));
   for (SceneObject* object : m_SceneObjects) {
     hr = object->InitDeviceObjects(device);
     if (FAILED(hr)) return hr;
@@ -99,18 +115,8 @@ HRESULT ForestScene::InitDeviceObjects(IDirect3DDevice8* device) {
 }
 
 HRESULT ForestScene::InitBackground(IDirect3DDevice8* device) {
-  MediaArchive archive = m_bOwnArchive ? m_archive : LoadMediaArchive(kSceneMediaArchive);
-  const char* password = m_bOwnArchive ? (m_bArchivePassword ? m_archivePassword.c_str() : nullptr)
-                                       : kMediaPassword;
-  std::uint8_t* data = nullptr;
-  std::uint32_t size = 0;
-  ExtractEntry(m_szBackground, &archive, password, &data, &size);
-
-  if (m_pBackgroundTexture) m_pBackgroundTexture->Release();
-  m_pBackgroundTexture = nullptr;
   // A missing entry leaves no data, which the texture loader refuses with its own error.
-  const HRESULT hr = D3DXCreateTextureFromFileInMemory(device, data, size, &m_pBackgroundTexture);
-  std::free(data);
+  const HRESULT hr = m_media.CreateTexture(device, m_szBackground, &m_pBackgroundTexture);
   if (FAILED(hr)) return hr;
   FillBackgroundQuad();
   return hr;
@@ -141,11 +147,15 @@ HRESULT ForestScene::DeleteDeviceObjects() {
   m_pBackgroundTexture = nullptr;
   // The rays' device objects are deleted here.
   m_pForest->DeleteAll();
-  // Paths and branches point into the forest's frames, which are gone now.
+  // Paths, branches, the web's frame and the leaf clusters point into the forest's frames,
+  // which are gone now.
   m_Paths.clear();
   m_FlyPaths.clear();
   m_Branches.clear();
-  // The cobweb's and the drop set's device objects are deleted here.
+  for (LeafCluster& cluster : m_LeafClusters) cluster.Bind(nullptr);
+  m_pCobweb->ReleaseDevice();
+  m_pCobweb->pFrameMatrix = nullptr;
+  m_pDrops->DeleteDeviceObjects();
   for (SceneObject* object : m_SceneObjects) object->DeleteDeviceObjects();
   return S_OK;
 }
@@ -159,7 +169,7 @@ void ForestScene::AssembleForestFrames() {
   BuildPathList(*m_pForest, kWalkingPathFormat, &m_Paths);
   BuildPathList(*m_pForest, kFlightPathFormat, &m_FlyPaths);
   ComputePathUps(*m_pForest, kTreeFrameText, &m_Paths);
-  // The leaf template and the leaf clusters ("Leaves%02d") are built here.
+  AssembleLeaves();
   CollectBranches(*m_pForest, &m_Branches);
 }
 
@@ -171,10 +181,35 @@ HRESULT ForestScene::SizeAnimals() {
   return S_OK;
 }
 
+void ForestScene::AssembleLeaves() {
+  if (!m_LeafClusters.empty()) {
+    RebindLeafClusters(*m_pForest, &m_LeafClusters);
+    return;
+  }
+  BuildLeafTemplate(*m_pForest, &m_LeafTemplate);
+  BuildLeafClusters(*m_pForest, m_LeafTemplate, WebInverse(), m_pCobweb.get(), &m_LeafClusters);
+}
+
+D3DXMATRIX ForestScene::WebInverse() const {
+  D3DXMATRIX inverse;
+  if (!D3DXMatrixInverse(&inverse, nullptr, &m_pCobweb->FrameTransform()))
+    D3DXMatrixIdentity(&inverse);
+  return inverse;
+}
+
 void ForestScene::PlaceFirstDrops() {
-  // The strands ("drops_path%02d"), the spider's start position and the four first drops
-  // are placed here, which sets m_bPlaced; until the cobweb and the drop set exist nothing
-  // is placed and the flag stays 0.
+  BuildStrands(*m_pForest, WebInverse(), m_pCobweb.get());
+  // The spider takes its start position here.
+  const int r1 = RandomInt(0, 30);
+  const int r2 = RandomInt(5, 30);
+  const int r3 = RandomInt(40, 70);
+  const int r4 = RandomInt(0, 100);
+  const D3DXVECTOR3 places[] = {{float(r1), -10.0f, 190.0f},
+                                {-float(r2), -20.0f, 150.0f},
+                                {-float(r3), -30.0f, 170.0f},
+                                {-float(r4) - 40.0f, -30.0f, 210.0f}};
+  for (const D3DXVECTOR3& place : places) m_pDrops->AddDrop(place, kFirstDropMass, kFirstDropLength);
+  m_bPlaced = 1;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -184,17 +219,37 @@ void ForestScene::PlaceFirstDrops() {
 HRESULT ForestScene::FrameMove(float seconds, int /*flag*/) {
   const float dt = ClampSceneStep(seconds);
   m_fWindTime = AdvanceWindTime(m_fWindTime, dt);
-  // The cobweb's simulation step runs here.
+  m_pCobweb->Step(dt);
   for (SceneObject* object : m_SceneObjects) object->FrameMove(dt);
-  // The drop set's step, then the cobweb's after-move update, run here.
+  m_pDrops->Step(dt);
+  m_pCobweb->BuildRibbons();
   MoveWind();
-  // The leaf clusters and the drops of the forest sway here, before the branches.
+  for (LeafCluster& cluster : m_LeafClusters) SwayLeafCluster(&cluster, m_vWind, dt);
   SwayBranches(m_Branches, BranchSwayAngle(m_fWindTime));
+  SwayLeaves(dt);
   // With rays enabled, the rays' step runs here.
   return S_OK;
 }
 
 void ForestScene::MoveWind() { m_vWind = WindVector(m_fWindTime); }
+
+void ForestScene::SwayLeaves(float /*dt*/) {
+  if (m_LeafClusters.empty() || !m_pForest->RootFrame()) return;
+  // The leaves' nodes follow their frames as they stand after this frame's sway.
+  UpdateCombinedMatrices(*m_pForest);
+  const D3DXMATRIX webInverse = WebInverse();
+  for (const LeafCluster& cluster : m_LeafClusters)
+    if (DropNearCluster(cluster))
+      CarryClusterNodes(cluster, m_LeafTemplate, webInverse, m_pCobweb.get());
+}
+
+bool ForestScene::DropNearCluster(const LeafCluster& cluster) const {
+  for (const Drop& drop : m_pDrops->Drops()) {
+    const D3DXVECTOR3 middle = (drop.vTop + drop.vBottom) * 0.5f;
+    if (NearCluster(cluster, m_pCobweb->FrameTransform(), middle)) return true;
+  }
+  return false;
+}
 
 void ForestScene::WebWasLoaded() {
   // The spider is told here that it continues on a loaded web.
@@ -230,7 +285,9 @@ HRESULT ForestScene::Render(IDirect3DDevice8* device) {
   device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
   device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
   for (SceneObject* object : m_SceneObjects) object->Render();
-  // With rays enabled the rays are drawn here, then the cobweb, then the drop set.
+  // With rays enabled the rays are drawn here.
+  m_pCobweb->Render();
+  m_pDrops->Render();
 
   device->SetTransform(D3DTS_WORLD, &keptWorld);
   return S_OK;
@@ -265,26 +322,106 @@ void ForestScene::Report(JsonWriter& report) const {
   report.MemberBool("drops_placed", m_bPlaced != 0);
   // Each object of the scene adds its own key below, in the scene's order of creation:
   // rays, cobweb, spider, drops, leaves, ants, bugs, ladybirds.
+  m_pCobweb->Report(report);
+  m_pDrops->Report(report);
+  report.Key("leaves");
+  report.BeginObject();
+  report.MemberInt("clusters", std::int64_t(m_LeafClusters.size()));
+  report.MemberInt("template_points", std::int64_t(m_LeafTemplate.points.size()));
+  report.Key("directions");
+  report.BeginArray();
+  for (const LeafCluster& cluster : m_LeafClusters)
+    report.Vector3(cluster.vDirection.x, cluster.vDirection.y, cluster.vDirection.z);
+  report.EndArray();
+  report.EndObject();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Web state files
 // ---------------------------------------------------------------------------------------------
 
-int ForestScene::LoadCobwebStart(const char* /*name*/) {
-  // The file's cobweb, drop set and leaf cluster sections are read here; without a cobweb
-  // there is nothing to load into, which counts as nothing to load.
+int ForestScene::LoadCobwebStart(const char* name) {
+  std::uint8_t* data = nullptr;
+  std::uint32_t size = 0;
+  // A start file the archive does not hold leaves the web as it is.
+  if (!m_media.Extract(name, &data, &size) || size == 0) {
+    std::free(data);
+    return 1;
+  }
+  const int result = LoadCobwebImage(data, size);
+  std::free(data);
+  return result;
+}
+
+int ForestScene::LoadCobwebFile(const char* path) {
+  std::vector<std::uint8_t> bytes;
+  if (!path || !ReadWholeFile(path, &bytes)) return 0;
+  return LoadCobwebImage(bytes.data(), bytes.size());
+}
+
+int ForestScene::LoadCobwebImage(const void* data, size_t size) {
+  WebReader reader(data, size);
+  if (!m_pCobweb->LoadFromMemory(reader)) return 0;
+  if (!m_pDrops->ReadSection(reader)) return 0;
+  return ReadLeafSection(reader);
+}
+
+std::vector<std::uint8_t> ForestScene::CobwebImage() const {
+  WebWriter writer;
+  m_pCobweb->WriteSection(writer);
+  m_pDrops->WriteSection(writer);
+  WriteLeafSection(writer);
+  return writer.Bytes();
+}
+
+int ForestScene::SaveCobweb(const char* name) {
+  // The spider finishes a move that must not be stored half done here.
+  if (!name) return 0;
+  return WriteFileAtomically(name, CobwebImage()) ? 1 : 0;
+}
+
+void ForestScene::WriteLeafSection(WebWriter& writer) const {
+  writer.WriteInt(std::int32_t(m_LeafClusters.size()));
+  for (const LeafCluster& cluster : m_LeafClusters) {
+    writer.WriteIntList(std::vector<std::int32_t>(cluster.nodes.begin(), cluster.nodes.end()));
+    writer.WriteIntList(std::vector<std::int32_t>(cluster.links.begin(), cluster.links.end()));
+  }
+}
+
+int ForestScene::ReadLeafSection(WebReader& reader) {
+  std::int32_t count = 0;
+  if (!reader.ReadInt(&count) || count != std::int32_t(m_LeafClusters.size())) return 0;
+  // Read whole before anything is overwritten; a list may not be longer than the cluster's
+  // and must point into the web.
+  std::vector<std::vector<std::int32_t>> nodes(m_LeafClusters.size()), links(m_LeafClusters.size());
+  const size_t webNodes = m_pCobweb->Nodes.size(), webLinks = m_pCobweb->Links.size();
+  const auto fits = [](const std::vector<std::int32_t>& values, size_t room, size_t end) {
+    if (values.size() > room) return false;
+    for (std::int32_t v : values)
+      if (v < 0 || size_t(v) >= end) return false;
+    return true;
+  };
+  for (size_t c = 0; c < m_LeafClusters.size(); ++c) {
+    if (!reader.ReadIntList(&nodes[c]) || !reader.ReadIntList(&links[c])) return 0;
+    if (!fits(nodes[c], m_LeafClusters[c].nodes.size(), webNodes) ||
+        !fits(links[c], m_LeafClusters[c].links.size(), webLinks))
+      return 0;
+  }
+  for (size_t c = 0; c < m_LeafClusters.size(); ++c) {
+    std::copy(nodes[c].begin(), nodes[c].end(), m_LeafClusters[c].nodes.begin());
+    std::copy(links[c].begin(), links[c].end(), m_LeafClusters[c].links.begin());
+  }
   return 1;
 }
 
-int ForestScene::SaveCobweb(const char* /*name*/) {
-  // The spider finishes its move, then the cobweb, drop set and leaf cluster sections are
-  // written here; without a cobweb no state exists and nothing is stored.
-  return 0;
-}
-
 void ForestScene::ResetCobweb() {
-  // The cobweb returns to its empty start here.
+  // Strands, leaf clusters and drops are part of the web: they are made anew with it at the
+  // next device-object creation. The spider starts again here.
+  m_pCobweb->Reset();
+  m_pDrops->Clear();
+  m_LeafClusters.clear();
+  m_LeafTemplate = LeafTemplate{};
+  m_bPlaced = 0;
 }
 
 }  // namespace qm

@@ -9,6 +9,7 @@
 // spider, drops, leaves, the creature groups) take their fixed places in these sequences.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,12 +18,18 @@
 #include "d3dx/D3DXMath.h"
 #include "media/MediaArchive.h"
 #include "scene/Branches.h"
+#include "scene/LeafCluster.h"
+#include "scene/MediaSource.h"
 #include "scene/ScenePaths.h"
 
 namespace qm {
 
+class Cobweb;
+class DropSet;
 class JsonWriter;
 class SceneObject;
+class WebReader;
+class WebWriter;
 class XFileModel;
 
 // One vertex of the background quad: position and texture coordinate (20 bytes).
@@ -69,8 +76,14 @@ class ForestScene {
 
   // Web start files: 1 loaded (or nothing to load), 0 a section does not fit the scene.
   int LoadCobwebStart(const char* name);
+  // Writes the web file (web, drops, leaf clusters) to a path, atomically; 1 on success.
   int SaveCobweb(const char* name);
   void ResetCobweb();
+  // A web file from the disk: 1 loaded, 0 unreadable or not fitting the scene.
+  int LoadCobwebFile(const char* path);
+  // The whole web file in memory, and reading one (1 loaded, 0 a section does not fit).
+  std::vector<std::uint8_t> CobwebImage() const;
+  int LoadCobwebImage(const void* data, size_t size);
   // Tells the spider that a start web was loaded, so it continues from there.
   void WebWasLoaded();
 
@@ -86,6 +99,11 @@ class ForestScene {
   float WindTime() const { return m_fWindTime; }
   void SetWindTime(float seconds) { m_fWindTime = seconds; }
   bool DropsPlaced() const { return m_bPlaced != 0; }
+  Cobweb& Web() { return *m_pCobweb; }
+  const Cobweb& Web() const { return *m_pCobweb; }
+  DropSet& Drops() { return *m_pDrops; }
+  const std::vector<LeafCluster>& LeafClusters() const { return m_LeafClusters; }
+  const LeafTemplate& Leaf() const { return m_LeafTemplate; }
   XFileModel& Forest() { return *m_pForest; }
   const BackgroundVertex* BackgroundQuad() const { return m_Background; }
 
@@ -97,7 +115,14 @@ class ForestScene {
   void AssembleForestFrames();
   HRESULT SizeAnimals();
   void PlaceFirstDrops();
+  void AssembleLeaves();
   void MoveWind();
+  void SwayLeaves(float dt);
+  // World points into the web's space.
+  D3DXMATRIX WebInverse() const;
+  bool DropNearCluster(const LeafCluster& cluster) const;
+  void WriteLeafSection(WebWriter& writer) const;
+  int ReadLeafSection(WebReader& reader);
   void RenderBackground(IDirect3DDevice8* device);
 
   BYTE m_bPlaced = 0;
@@ -105,19 +130,20 @@ class ForestScene {
   BackgroundVertex m_Background[kBackgroundVertexCount] = {};
   IDirect3DTexture8* m_pBackgroundTexture = nullptr;
 
-  bool m_bOwnArchive = false;  // UseArchive was called
-  MediaArchive m_archive;
-  std::string m_archivePassword;
-  bool m_bArchivePassword = false;
+  MediaSource m_media;
 
   // Animated objects, drawn and moved through the SceneObject operations in this order:
   // spider, ant group, bug group, ladybird group.
   std::vector<SceneObject*> m_SceneObjects;
+  std::unique_ptr<Cobweb> m_pCobweb;
+  std::unique_ptr<DropSet> m_pDrops;
   std::unique_ptr<XFileModel> m_pForest;
 
   std::vector<PathRecord> m_Paths;
   std::vector<PathRecord> m_FlyPaths;
   std::vector<BranchRecord> m_Branches;
+  std::vector<LeafCluster> m_LeafClusters;
+  LeafTemplate m_LeafTemplate;
 
   D3DXVECTOR3 m_vWind{0, 0, 0};
   float m_fWindTime = 0.0f;

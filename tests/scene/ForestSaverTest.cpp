@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
+#include "creatures/Cobweb.h"
 #include "platform/RegistryFile.h"
 #include "scene/ForestScene.h"
 #include "scene/ForestSceneTestXFiles.h"
@@ -199,6 +204,106 @@ TEST_F(ForestSaverLoadTest, LoadSceneDataSetsProjectionLightAndTheChosenBackgrou
   EXPECT_EQ(calls.back(), "Present(null, null, 0, null)");
   saver.ReleaseScene();
   EXPECT_EQ(saver.m_pScene, nullptr);
+}
+
+// The web a run starts from: a web file that does not fit, and the web stored at exit.
+class ForestSaverWebTest : public scenetest::RecordingDeviceFixture {
+ protected:
+  void SetUp() override {
+    RecordingDeviceFixture::SetUp();
+    char pattern[] = "/tmp/qm_saverweb_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_dir = pattern;
+    setenv("XDG_STATE_HOME", m_dir.c_str(), 1);
+    registry.SetDword(kSettingsKey, "Netting", 0);
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(m_dir);
+    unsetenv("XDG_STATE_HOME");
+    RecordingDeviceFixture::TearDown();
+  }
+  void Start(ForestSaver& saver) {
+    LaunchOptions options;
+    options.seedGiven = true;
+    options.seed = 5;
+    saver.SetServices(nullptr, &registry, options);
+    saver.CreateScene();
+    saver.ReadSceneSettings();
+  }
+  std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  std::string m_dir;
+  RegistryFile registry{"/nonexistent/settings.reg"};
+};
+
+TEST_F(ForestSaverWebTest, AWebFileThatDoesNotFitIsLoggedAndTheWebStartsEmpty) {
+  std::vector<std::uint8_t> fresh;
+  size_t freshNodes = 0, freshLinks = 0;
+  {
+    ForestSaver saver;
+    Start(saver);
+    ASSERT_EQ(saver.LoadSceneData(m_device), 0);
+    fresh = saver.m_pScene->CobwebImage();
+    freshNodes = saver.m_pScene->Web().Nodes.size();
+    freshLinks = saver.m_pScene->Web().Links.size();
+    saver.ReleaseScene();
+  }
+  // The web's section whole, then a drop count the scene does not have.
+  std::vector<std::uint8_t> bad = fresh;
+  bad.resize(bad.size() - 4);
+  const std::string path = m_dir + "/bad.dat";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bad.data()),
+                                              std::streamsize(bad.size()));
+  ForestSaver saver;
+  Start(saver);
+  saver.m_Log.Open((m_dir + "/log.txt").c_str());
+  saver.SetWebFiles(path, "");
+  ASSERT_EQ(saver.LoadSceneData(m_device), 0);
+  // The web a new scene has (its drops hang at new random places).
+  EXPECT_EQ(saver.m_pScene->CobwebImage().size(), fresh.size());
+  EXPECT_EQ(saver.m_pScene->Web().Nodes.size(), freshNodes);
+  EXPECT_EQ(saver.m_pScene->Web().Links.size(), freshLinks);
+  EXPECT_EQ(saver.m_pScene->Web().FrameThreads.size(), 1u);
+  saver.MoveFrame(m_device, 0);
+  EXPECT_EQ(saver.RenderFrame(m_device), 0);
+  saver.m_Log.Close();
+  EXPECT_NE(ReadText(m_dir + "/log.txt").find("ERROR: Web data load FAILED !!!"),
+            std::string::npos);
+  saver.ReleaseScene();
+  EXPECT_FALSE(saver.WebStoreFailed());
+}
+
+TEST_F(ForestSaverWebTest, WithSaveCobwebTheWebIsStoredAtExitAndResumedAtTheNextStart) {
+  registry.SetDword(kSettingsKey, "SaveCobweb", 2);
+  std::vector<std::uint8_t> stored;
+  {
+    ForestSaver saver;
+    Start(saver);
+    ASSERT_EQ(saver.m_bSaveCobweb, 1);
+    ASSERT_EQ(saver.LoadSceneData(m_device), 0);
+    for (int i = 0; i < 20; ++i) saver.m_pScene->FrameMove(0.05f, 1);
+    stored = saver.m_pScene->CobwebImage();
+    saver.ReleaseScene();
+  }
+  const std::string path = m_dir + "/quillmoor/cobweb.dat";
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<std::uint8_t> written{std::istreambuf_iterator<char>(in), {}};
+  EXPECT_EQ(written, stored);
+
+  ForestSaver next;
+  Start(next);
+  ASSERT_EQ(next.LoadSceneData(m_device), 0);
+  EXPECT_EQ(next.m_pScene->CobwebImage(), stored);
+  next.ReleaseScene();
+
+  registry.SetDword(kSettingsKey, "SaveCobweb", 1);  // off: neither read nor written
+  ForestSaver off;
+  Start(off);
+  ASSERT_EQ(off.LoadSceneData(m_device), 0);
+  EXPECT_NE(off.m_pScene->CobwebImage(), stored);
 }
 
 }  // namespace
