@@ -148,6 +148,17 @@ void Spider::FinishMove() {
   if (m_pWeb.Spiral.empty()) m_States.push_back(SpiderPlanRadius);
 }
 
+void Spider::Reset() {
+  m_iSlider = -1;
+  m_States = {SpiderIdle};
+  m_NewThread = WebThread{};
+  m_NewRibbon.vertexCount = m_NewRibbon.indexCount = 0;
+  m_Route = WebRoute{};
+  m_fSpeed = 0.0f;
+  m_fTimer = 0.0f;
+  m_fRadiusStep = kRadiusStepStart;
+}
+
 bool Spider::SliderValid() const {
   if (m_iSlider < 0 || m_iSlider >= int(m_pWeb.Sliders.size())) return false;
   const WebSlider& slider = m_pWeb.Sliders[size_t(m_iSlider)];

@@ -71,6 +71,8 @@ class Spider : public SceneObject {
   // Before the web is stored: a thread still being pulled is fastened at its target now, so
   // that the stored web holds no loose thread.
   void FinishMove();
+  // The web was emptied: the spider is off it until it is placed again.
+  void Reset();
 
   // --- Stack operations the states and planners use
   // Walks to parameter t of the thread; false (and a short wait pushed instead) when no
@@ -174,7 +176,8 @@ class Spider : public SceneObject {
   int m_iMark0 = -1;
   int m_iMark1 = -1;
   float m_fRadiusStepMin = 0.2617994f;
-  float m_fRadiusStep = 0.5235988f;
+  static constexpr float kRadiusStepStart = 0.5235988f;
+  float m_fRadiusStep = kRadiusStepStart;
   float m_fTimer = 0.0f;
   float m_fClock = 0.0f;
   float m_fSpeed = 0.0f;

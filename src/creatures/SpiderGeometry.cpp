@@ -104,14 +104,29 @@ Crossing FindCrossing(const Cobweb& web, const WebThread& thread, const D3DXVECT
     D3DXVECTOR3 point;
   };
   const bool inside = InWedge(wanted, a, b);
+  if (thread.Links.empty()) return Crossing{};
+  for (int link : thread.Links)
+    if (!ValidLink(web, link)) return Crossing{};
+  // The samples walk the thread once, front to back, as PlaceOnThread would one by one.
+  std::vector<float> lengths(thread.Links.size());
+  float total = 0.0f;
+  for (size_t k = 0; k < lengths.size(); ++k) total += lengths[k] = LinkLength(web, thread.Links[k]);
   std::vector<Candidate> candidates;
+  size_t k = 0;
+  float covered = 0.0f;
   for (float t = 0.0f; t <= 1.0f; t += kCrossingSampleStep) {
-    const ThreadPlace place = PlaceOnThread(web, thread, t);
-    if (!place.bValid) return Crossing{};
-    const D3DXVECTOR3 offset = place.vPoint - hub;
+    const float target = t * total;
+    while (covered + lengths[k] < target && k + 1 < lengths.size()) covered += lengths[k++];
+    const WebLink& l = web.Links[size_t(thread.Links[k])];
+    const bool forward = k >= thread.Nodes.size() || thread.Nodes[k] == l.iNodeA;
+    const D3DXVECTOR3& from = web.Nodes[size_t(forward ? l.iNodeA : l.iNodeB)].vPos;
+    const D3DXVECTOR3& to = web.Nodes[size_t(forward ? l.iNodeB : l.iNodeA)].vPos;
+    const float f = lengths[k] > 0.0f ? std::clamp((target - covered) / lengths[k], 0.0f, 1.0f) : 0.0f;
+    const D3DXVECTOR3 point = from + (to - from) * f;
+    const D3DXVECTOR3 offset = point - hub;
     if (InWedge(offset, a, b) != inside) continue;
     candidates.push_back(
-        {AngleBetween(wanted, offset), D3DXVec3Length(&offset), place.vPoint.y, t, place.vPoint});
+        {AngleBetween(wanted, offset), D3DXVec3Length(&offset), point.y, t, point});
   }
   if (candidates.empty()) return Crossing{};
 

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "creatures/Cobweb.h"
+#include "creatures/Spider.h"
 #include "creatures/WebFile.h"
 #include "shell/JsonWriter.h"
 #include "shell/Random.h"
@@ -58,6 +59,7 @@ constexpr float kFirstDropLength = 1.0f;
 
 ForestScene::ForestScene()
     : m_pCobweb(std::make_unique<Cobweb>()),
+      m_pSpider(std::make_unique<Spider>(Spider::kModelFile, *m_pCobweb)),
       m_pDrops(std::make_unique<DropSet>(m_pCobweb.get())),
       m_pForest(std::make_unique<XFileModel>(kForestFile)) {
   // Order of creation: the rays ("wind2.jpg", "rays.jpg"), the cobweb (above), the spider
@@ -66,6 +68,7 @@ ForestScene::ForestScene()
   // the leaf cluster list; spider, ants, bugs and ladybirds join m_SceneObjects in this
   // order; the three groups form the creature groups list and each group receives the
   // walking paths, the flight paths and that list.
+  m_SceneObjects.push_back(m_pSpider.get());
 }
 
 ForestScene::~ForestScene() {
@@ -81,6 +84,7 @@ void ForestScene::UseArchive(const MediaArchive& archive, const char* password) 
   m_media.Use(archive, password);
   m_pForest->UseArchive(archive, password);
   m_pCobweb->UseArchive(archive, password);
+  m_pSpider->Model().UseArchive(archive, password);
   m_pDrops->UseArchive(archive, password);
 }
 
@@ -176,6 +180,7 @@ void ForestScene::AssembleForestFrames() {
 HRESULT ForestScene::SizeAnimals() {
   // Every animal is sized by the forest, so a forest without extent is unusable.
   if (!(Radius() > 0.0f)) return E_FAIL;
+  m_pSpider->SetSize(Radius() / kSpiderSizeDivisor);
   // The spider gets R / kSpiderSizeDivisor, the ants R / kAntSizeDivisor, the bugs
   // R / kBugSizeDivisor and the ladybirds R / kLadybirdSizeDivisor (SetSize).
   return S_OK;
@@ -199,7 +204,9 @@ D3DXMATRIX ForestScene::WebInverse() const {
 
 void ForestScene::PlaceFirstDrops() {
   BuildStrands(*m_pForest, WebInverse(), m_pCobweb.get());
-  // The spider takes its start position here.
+  // The spider takes its start position: radii first, then the spiral, then rest.
+  m_pSpider->PlaceOnWeb();
+  m_pSpider->StartBuilding();
   const int r1 = RandomInt(0, 30);
   const int r2 = RandomInt(5, 30);
   const int r3 = RandomInt(40, 70);
@@ -252,7 +259,7 @@ bool ForestScene::DropNearCluster(const LeafCluster& cluster) const {
 }
 
 void ForestScene::WebWasLoaded() {
-  // The spider is told here that it continues on a loaded web.
+  m_pSpider->Resume();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -323,6 +330,7 @@ void ForestScene::Report(JsonWriter& report) const {
   // Each object of the scene adds its own key below, in the scene's order of creation:
   // rays, cobweb, spider, drops, leaves, ants, bugs, ladybirds.
   m_pCobweb->Report(report);
+  m_pSpider->Report(report);
   m_pDrops->Report(report);
   report.Key("leaves");
   report.BeginObject();
@@ -375,7 +383,8 @@ std::vector<std::uint8_t> ForestScene::CobwebImage() const {
 }
 
 int ForestScene::SaveCobweb(const char* name) {
-  // The spider finishes a move that must not be stored half done here.
+  // A thread still being pulled is fastened first, so that none is stored half done.
+  m_pSpider->FinishMove();
   if (!name) return 0;
   return WriteFileAtomically(name, CobwebImage()) ? 1 : 0;
 }
@@ -418,6 +427,7 @@ void ForestScene::ResetCobweb() {
   // Strands, leaf clusters and drops are part of the web: they are made anew with it at the
   // next device-object creation. The spider starts again here.
   m_pCobweb->Reset();
+  m_pSpider->Reset();
   m_pDrops->Clear();
   m_LeafClusters.clear();
   m_LeafTemplate = LeafTemplate{};

@@ -26,6 +26,7 @@ namespace qm {
 
 class Cobweb;
 class DropSet;
+class Spider;
 class JsonWriter;
 class SceneObject;
 class WebReader;
@@ -102,6 +103,8 @@ class ForestScene {
   Cobweb& Web() { return *m_pCobweb; }
   const Cobweb& Web() const { return *m_pCobweb; }
   DropSet& Drops() { return *m_pDrops; }
+  Spider& WebSpider() { return *m_pSpider; }
+  const Spider& WebSpider() const { return *m_pSpider; }
   const std::vector<LeafCluster>& LeafClusters() const { return m_LeafClusters; }
   const LeafTemplate& Leaf() const { return m_LeafTemplate; }
   XFileModel& Forest() { return *m_pForest; }
@@ -136,6 +139,7 @@ class ForestScene {
   // spider, ant group, bug group, ladybird group.
   std::vector<SceneObject*> m_SceneObjects;
   std::unique_ptr<Cobweb> m_pCobweb;
+  std::unique_ptr<Spider> m_pSpider;
   std::unique_ptr<DropSet> m_pDrops;
   std::unique_ptr<XFileModel> m_pForest;
 
