@@ -12,6 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "creatures/AntGroup.h"
+#include "creatures/BugGroup.h"
+#include "creatures/LadybirdGroup.h"
 #include "d3dx/D3DXTexture.h"
 #include "shell/JsonWriter.h"
 #include "scene/SceneObject.h"
@@ -52,6 +55,20 @@ ForestScene::ForestScene() : m_pForest(std::make_unique<XFileModel>(kForestFile)
   // the leaf cluster list; spider, ants, bugs and ladybirds join m_SceneObjects in this
   // order; the three groups form the creature groups list and each group receives the
   // walking paths, the flight paths and that list.
+  CreateCreatureGroups();
+}
+
+void ForestScene::CreateCreatureGroups() {
+  m_pAnts = std::make_unique<AntGroup>();
+  m_pBugs = std::make_unique<BugGroup>();
+  m_pLadybirds = std::make_unique<LadybirdGroup>();
+  m_CreatureGroups = {m_pAnts.get(), m_pBugs.get(), m_pLadybirds.get()};
+  for (CreatureGroup* group : m_CreatureGroups) {
+    m_SceneObjects.push_back(group);
+    group->SetPaths(&m_Paths);
+    group->SetFlyPaths(&m_FlyPaths);
+    group->SetGroups(&m_CreatureGroups);
+  }
 }
 
 ForestScene::~ForestScene() {
@@ -168,6 +185,9 @@ HRESULT ForestScene::SizeAnimals() {
   if (!(Radius() > 0.0f)) return E_FAIL;
   // The spider gets R / kSpiderSizeDivisor, the ants R / kAntSizeDivisor, the bugs
   // R / kBugSizeDivisor and the ladybirds R / kLadybirdSizeDivisor (SetSize).
+  m_pAnts->SetSize(Radius() / kAntSizeDivisor);
+  m_pBugs->SetSize(Radius() / kBugSizeDivisor);
+  m_pLadybirds->SetSize(Radius() / kLadybirdSizeDivisor);
   return S_OK;
 }
 
@@ -265,6 +285,12 @@ void ForestScene::Report(JsonWriter& report) const {
   report.MemberBool("drops_placed", m_bPlaced != 0);
   // Each object of the scene adds its own key below, in the scene's order of creation:
   // rays, cobweb, spider, drops, leaves, ants, bugs, ladybirds.
+  report.Key("ants");
+  m_pAnts->Report(report, "ant");
+  report.Key("bugs");
+  m_pBugs->Report(report, "bug");
+  report.Key("ladybirds");
+  m_pLadybirds->Report(report, "ladybird");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -21,7 +21,11 @@
 
 namespace qm {
 
+class AntGroup;
+class BugGroup;
+class CreatureGroup;
 class JsonWriter;
+class LadybirdGroup;
 class SceneObject;
 class XFileModel;
 
@@ -87,6 +91,8 @@ class ForestScene {
   void SetWindTime(float seconds) { m_fWindTime = seconds; }
   bool DropsPlaced() const { return m_bPlaced != 0; }
   XFileModel& Forest() { return *m_pForest; }
+  // The ant, bug and ladybird groups, in this order.
+  const std::vector<CreatureGroup*>& CreatureGroups() const { return m_CreatureGroups; }
   const BackgroundVertex* BackgroundQuad() const { return m_Background; }
 
   int m_bEnableRays = 1;  // rays of light drawn and moved (set by the saver)
@@ -94,6 +100,7 @@ class ForestScene {
  private:
   HRESULT InitBackground(IDirect3DDevice8* device);
   void FillBackgroundQuad();
+  void CreateCreatureGroups();
   void AssembleForestFrames();
   HRESULT SizeAnimals();
   void PlaceFirstDrops();
@@ -114,6 +121,11 @@ class ForestScene {
   // spider, ant group, bug group, ladybird group.
   std::vector<SceneObject*> m_SceneObjects;
   std::unique_ptr<XFileModel> m_pForest;
+  // The creature groups; every group reads the list of all of them.
+  std::unique_ptr<AntGroup> m_pAnts;
+  std::unique_ptr<BugGroup> m_pBugs;
+  std::unique_ptr<LadybirdGroup> m_pLadybirds;
+  std::vector<CreatureGroup*> m_CreatureGroups;
 
   std::vector<PathRecord> m_Paths;
   std::vector<PathRecord> m_FlyPaths;
