@@ -16,6 +16,10 @@
 #include "creatures/Cobweb.h"
 #include "creatures/Spider.h"
 #include "creatures/WebFile.h"
+#include "creatures/AntGroup.h"
+#include "creatures/BugGroup.h"
+#include "creatures/LadybirdGroup.h"
+#include "d3dx/D3DXTexture.h"
 #include "shell/JsonWriter.h"
 #include "shell/Random.h"
 #include "scene/DropSet.h"
@@ -69,6 +73,20 @@ ForestScene::ForestScene()
   // order; the three groups form the creature groups list and each group receives the
   // walking paths, the flight paths and that list.
   m_SceneObjects.push_back(m_pSpider.get());
+  CreateCreatureGroups();
+}
+
+void ForestScene::CreateCreatureGroups() {
+  m_pAnts = std::make_unique<AntGroup>();
+  m_pBugs = std::make_unique<BugGroup>();
+  m_pLadybirds = std::make_unique<LadybirdGroup>();
+  m_CreatureGroups = {m_pAnts.get(), m_pBugs.get(), m_pLadybirds.get()};
+  for (CreatureGroup* group : m_CreatureGroups) {
+    m_SceneObjects.push_back(group);
+    group->SetPaths(&m_Paths);
+    group->SetFlyPaths(&m_FlyPaths);
+    group->SetGroups(&m_CreatureGroups);
+  }
 }
 
 ForestScene::~ForestScene() {
@@ -183,6 +201,9 @@ HRESULT ForestScene::SizeAnimals() {
   m_pSpider->SetSize(Radius() / kSpiderSizeDivisor);
   // The spider gets R / kSpiderSizeDivisor, the ants R / kAntSizeDivisor, the bugs
   // R / kBugSizeDivisor and the ladybirds R / kLadybirdSizeDivisor (SetSize).
+  m_pAnts->SetSize(Radius() / kAntSizeDivisor);
+  m_pBugs->SetSize(Radius() / kBugSizeDivisor);
+  m_pLadybirds->SetSize(Radius() / kLadybirdSizeDivisor);
   return S_OK;
 }
 
@@ -342,6 +363,12 @@ void ForestScene::Report(JsonWriter& report) const {
     report.Vector3(cluster.vDirection.x, cluster.vDirection.y, cluster.vDirection.z);
   report.EndArray();
   report.EndObject();
+  report.Key("ants");
+  m_pAnts->Report(report, "ant");
+  report.Key("bugs");
+  m_pBugs->Report(report, "bug");
+  report.Key("ladybirds");
+  m_pLadybirds->Report(report, "ladybird");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -27,7 +27,11 @@ namespace qm {
 class Cobweb;
 class DropSet;
 class Spider;
+class AntGroup;
+class BugGroup;
+class CreatureGroup;
 class JsonWriter;
+class LadybirdGroup;
 class SceneObject;
 class WebReader;
 class WebWriter;
@@ -108,6 +112,8 @@ class ForestScene {
   const std::vector<LeafCluster>& LeafClusters() const { return m_LeafClusters; }
   const LeafTemplate& Leaf() const { return m_LeafTemplate; }
   XFileModel& Forest() { return *m_pForest; }
+  // The ant, bug and ladybird groups, in this order.
+  const std::vector<CreatureGroup*>& CreatureGroups() const { return m_CreatureGroups; }
   const BackgroundVertex* BackgroundQuad() const { return m_Background; }
 
   int m_bEnableRays = 1;  // rays of light drawn and moved (set by the saver)
@@ -115,6 +121,7 @@ class ForestScene {
  private:
   HRESULT InitBackground(IDirect3DDevice8* device);
   void FillBackgroundQuad();
+  void CreateCreatureGroups();
   void AssembleForestFrames();
   HRESULT SizeAnimals();
   void PlaceFirstDrops();
@@ -142,6 +149,11 @@ class ForestScene {
   std::unique_ptr<Spider> m_pSpider;
   std::unique_ptr<DropSet> m_pDrops;
   std::unique_ptr<XFileModel> m_pForest;
+  // The creature groups; every group reads the list of all of them.
+  std::unique_ptr<AntGroup> m_pAnts;
+  std::unique_ptr<BugGroup> m_pBugs;
+  std::unique_ptr<LadybirdGroup> m_pLadybirds;
+  std::vector<CreatureGroup*> m_CreatureGroups;
 
   std::vector<PathRecord> m_Paths;
   std::vector<PathRecord> m_FlyPaths;

@@ -356,9 +356,11 @@ std::vector<XFrame> Carriers(const std::vector<Limb>& limbs) {
     std::snprintf(name, sizeof name, "path%02zu", i);
     out.push_back(MeshFrame(name, Carrier("", paths[i], {0, 0, 0}, CarrierMaterial())));
   }
+  // A flying ladybird turns on a circle of about 18 units at full speed and circles a
+  // waypoint that lies inside it, so the points of a flight are 50 units or more apart.
   std::vector<std::vector<Vec3>> flights = {
-      {{-15, -35, 5}, {-40, -50, 20}, {-62, -62, 40}, {-80, -65, 58}, {-90, -60, 68}},
-      {{15, -30, -5}, {38, -50, 5}, {55, -68, 16}, {68, -84, 26}, {78, -95, 32}},
+      {{-15, -35, 5}, {-55, -60, 32}, {-95, -62, 70}},
+      {{15, -30, -5}, {50, -62, 12}, {85, -98, 34}},
   };
   for (size_t i = 0; i < flights.size(); ++i) {
     char name[32];
