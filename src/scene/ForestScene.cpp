@@ -14,6 +14,7 @@
 
 #include "d3dx/D3DXTexture.h"
 #include "shell/JsonWriter.h"
+#include "scene/Rays.h"
 #include "scene/SceneObject.h"
 #include "scene/Wind.h"
 #include "scene/XFileModel.h"
@@ -23,6 +24,8 @@ namespace qm {
 namespace {
 
 constexpr char kForestFile[] = "forest.x";
+constexpr char kWindTexture[] = "wind2.jpg";
+constexpr char kRaysTexture[] = "rays.jpg";
 constexpr char kWalkingPathFormat[] = "path%02d";
 constexpr char kFlightPathFormat[] = "fly_path%02d";
 // Walking paths take their up vectors from the meshes of frames whose names contain this.
@@ -45,7 +48,9 @@ constexpr DWORD kForestAlphaRef = 170;
 // Construction
 // ---------------------------------------------------------------------------------------------
 
-ForestScene::ForestScene() : m_pForest(std::make_unique<XFileModel>(kForestFile)) {
+ForestScene::ForestScene()
+    : m_pRays(std::make_unique<Rays>(kWindTexture, kRaysTexture)),
+      m_pForest(std::make_unique<XFileModel>(kForestFile)) {
   // Order of creation: the rays ("wind2.jpg", "rays.jpg"), the cobweb, the spider
   // ("spider.x", on the cobweb), the drop set (on the cobweb), the forest model above, then
   // the ant ("ant.x"), bug ("bug.x") and ladybird ("ladybird.x") groups. The drop set gets
@@ -68,6 +73,7 @@ void ForestScene::UseArchive(const MediaArchive& archive, const char* password) 
   m_archive = archive;
   m_bArchivePassword = password != nullptr;
   m_archivePassword = password ? password : "";
+  m_pRays->UseArchive(archive, password);
   m_pForest->UseArchive(archive, password);
 }
 
@@ -82,7 +88,8 @@ D3DXVECTOR3 ForestScene::Center() const { return m_pForest->Center(); }
 HRESULT ForestScene::InitDeviceObjects(IDirect3DDevice8* device) {
   HRESULT hr = InitBackground(device);
   if (FAILED(hr)) return hr;
-  // The rays' device objects are made here.
+  hr = m_pRays->InitDeviceObjects(device);
+  if (FAILED(hr)) return hr;
   hr = m_pForest->Load(device);
   if (FAILED(hr)) return hr;
   // The drop set's device objects ("env.jpg"), then the cobweb's, then the cobweb takes the
@@ -139,7 +146,7 @@ HRESULT ForestScene::ReleaseDeviceObjects() {
 HRESULT ForestScene::DeleteDeviceObjects() {
   if (m_pBackgroundTexture) m_pBackgroundTexture->Release();
   m_pBackgroundTexture = nullptr;
-  // The rays' device objects are deleted here.
+  m_pRays->DeleteDeviceObjects();
   m_pForest->DeleteAll();
   // Paths and branches point into the forest's frames, which are gone now.
   m_Paths.clear();
@@ -190,7 +197,7 @@ HRESULT ForestScene::FrameMove(float seconds, int /*flag*/) {
   MoveWind();
   // The leaf clusters and the drops of the forest sway here, before the branches.
   SwayBranches(m_Branches, BranchSwayAngle(m_fWindTime));
-  // With rays enabled, the rays' step runs here.
+  if (m_bEnableRays) m_pRays->FrameMove(dt);
   return S_OK;
 }
 
@@ -230,7 +237,8 @@ HRESULT ForestScene::Render(IDirect3DDevice8* device) {
   device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
   device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
   for (SceneObject* object : m_SceneObjects) object->Render();
-  // With rays enabled the rays are drawn here, then the cobweb, then the drop set.
+  if (m_bEnableRays) m_pRays->Render();
+  // The cobweb, then the drop set, are drawn here.
 
   device->SetTransform(D3DTS_WORLD, &keptWorld);
   return S_OK;
@@ -265,6 +273,7 @@ void ForestScene::Report(JsonWriter& report) const {
   report.MemberBool("drops_placed", m_bPlaced != 0);
   // Each object of the scene adds its own key below, in the scene's order of creation:
   // rays, cobweb, spider, drops, leaves, ants, bugs, ladybirds.
+  m_pRays->Report(report);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -22,6 +22,7 @@
 namespace qm {
 
 class JsonWriter;
+class Rays;
 class SceneObject;
 class XFileModel;
 
@@ -87,6 +88,7 @@ class ForestScene {
   void SetWindTime(float seconds) { m_fWindTime = seconds; }
   bool DropsPlaced() const { return m_bPlaced != 0; }
   XFileModel& Forest() { return *m_pForest; }
+  const Rays& LightRays() const { return *m_pRays; }
   const BackgroundVertex* BackgroundQuad() const { return m_Background; }
 
   int m_bEnableRays = 1;  // rays of light drawn and moved (set by the saver)
@@ -113,6 +115,7 @@ class ForestScene {
   // Animated objects, drawn and moved through the SceneObject operations in this order:
   // spider, ant group, bug group, ladybird group.
   std::vector<SceneObject*> m_SceneObjects;
+  std::unique_ptr<Rays> m_pRays;
   std::unique_ptr<XFileModel> m_pForest;
 
   std::vector<PathRecord> m_Paths;

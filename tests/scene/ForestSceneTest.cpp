@@ -42,7 +42,8 @@ class ForestSceneTest : public scenetest::RecordingDeviceFixture {
   void UseForest(const std::vector<std::string>& frames) {
     m_archiveBytes = scenetest::PackStored(
         {scenetest::TextEntry("forest.x", scenetest::XFileText(frames)),
-         {kBackground, scenetest::TinyBmp(), false}});
+         {kBackground, scenetest::TinyBmp(), false},
+         {"rays.jpg", scenetest::TinyBmp(), false}});
     MediaArchive archive;
     archive.pData = m_archiveBytes.data();
     archive.nSize = static_cast<std::uint32_t>(m_archiveBytes.size());
@@ -219,7 +220,8 @@ TEST_F(ForestSceneTest, FailingStepsEndTheDeviceObjectsWithTheirResult) {
   ForestScene flatScene;
   m_archiveBytes = scenetest::PackStored(
       {scenetest::TextEntry("forest.x", scenetest::XFileText({flat})),
-       {kBackground, scenetest::TinyBmp(), false}});
+       {kBackground, scenetest::TinyBmp(), false},
+       {"rays.jpg", scenetest::TinyBmp(), false}});
   flatScene.UseArchive({m_archiveBytes.data(), std::uint32_t(m_archiveBytes.size()), 0}, nullptr);
   flatScene.SetBackgroundName(kBackground);
   EXPECT_EQ(flatScene.InitDeviceObjects(m_device), E_FAIL);
