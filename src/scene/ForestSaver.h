@@ -3,14 +3,17 @@
 // It fills the shell's virtual operations: five scene settings kept beside the base
 // settings, the loading of the scene once the device exists (background, projection,
 // light), the per-frame step (frame timer, clamp and smoothing, the rocking camera) and the
-// drawing of a frame (scene, then the clock overlay). It owns the ForestScene.
+// drawing of a frame (scene, then the clock overlay). It owns the ForestScene and the music
+// player, which plays only in the saver and test-window modes and in one process at a time.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
+#include "platform/MusicLock.h"
 #include "scene/Camera.h"
 #include "shell/SaverApp.h"
+#include "sound/MusicPlayer.h"
 
 namespace qm {
 
@@ -58,6 +61,9 @@ class ForestSaver : public SaverApp {
   void UpdateCamera(float sceneTime);
   // The background file name of a background number (1 to 5).
   static const char* BackgroundName(int background);
+  // Plays through this back end instead of SDL2_mixer (tests); stops what plays first.
+  void UseAudioBackend(std::unique_ptr<AudioBackend> backend);
+  bool MusicPlaying() const { return m_pMusic->Playing(); }
 
   SceneSettings m_Scene;
   ForestScene* m_pScene = nullptr;
@@ -66,6 +72,11 @@ class ForestSaver : public SaverApp {
   float m_fLastStep = 0.0f;
   Camera m_Camera;
   int m_bSaveCobweb = 0;
+
+ private:
+  std::unique_ptr<AudioBackend> m_pAudio;
+  std::unique_ptr<MusicPlayer> m_pMusic;
+  MusicLock m_MusicLock;
 };
 
 }  // namespace qm
