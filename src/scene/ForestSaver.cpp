@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "graphics/FrameTimer.h"
+#include "platform/MixerAudio.h"
 #include "platform/RegistryFile.h"
 #include "scene/ForestScene.h"
 #include "shell/JsonWriter.h"
@@ -44,7 +45,9 @@ D3DXMATRIX RotationAbout(const D3DXVECTOR3& centre, const D3DXVECTOR3& axis, flo
 
 }  // namespace
 
-ForestSaver::ForestSaver() = default;
+ForestSaver::ForestSaver()
+    : m_pAudio(std::make_unique<MixerAudio>()),
+      m_pMusic(std::make_unique<MusicPlayer>(*m_pAudio, m_Log)) {}
 
 ForestSaver::~ForestSaver() { ReleaseScene(); }
 
@@ -118,10 +121,28 @@ void ForestSaver::WriteSceneSettings() {
 }
 
 void ForestSaver::StartSound() {
-  // The music player joins here.
+  // Snapshots and benchmarks measure the saver; nobody listens to them.
+  if (Launch().headless || !m_Settings.m_bMusic) return;
+  if (!m_MusicLock.TryAcquire()) {
+    m_Log.Write("Music plays in another saver process.");
+    return;
+  }
+  m_pMusic->StartMusic(true, std::uint32_t(std::max(0, m_Settings.m_iMusicVolume)), m_hWnd);
+  // A silent process leaves the music to the next saver that starts.
+  if (!m_pMusic->Playing()) m_MusicLock.Release();
 }
 
-void ForestSaver::StopSound() {}
+void ForestSaver::StopSound() {
+  m_pMusic->StopMusic();
+  m_MusicLock.Release();
+}
+
+void ForestSaver::UseAudioBackend(std::unique_ptr<AudioBackend> backend) {
+  StopSound();
+  m_pMusic.reset();
+  m_pAudio = std::move(backend);
+  m_pMusic = std::make_unique<MusicPlayer>(*m_pAudio, m_Log);
+}
 
 void ForestSaver::QueryDeviceCaps() {
   D3DCAPS8 caps{};
@@ -241,6 +262,12 @@ void ForestSaver::ReportScene(JsonWriter& report) const {
   report.MemberInt("background", m_Scene.m_iBackground);
   report.MemberInt("netting", m_Scene.m_iNetting);
   report.MemberBool("rocking_camera", m_Scene.m_bRockingCamera != 0);
+  report.Key("music");
+  report.BeginObject();
+  report.MemberBool("enabled", m_Settings.m_bMusic != 0);
+  report.MemberInt("volume", m_Settings.m_iMusicVolume);
+  report.MemberBool("playing", m_pMusic->Playing());
+  report.EndObject();
   if (m_pScene) m_pScene->Report(report);
 }
 
@@ -304,6 +331,9 @@ void ForestSaver::StoreWeb() {
 }
 
 int ForestSaver::ReleaseScene() {
+  // A run closed without EndRun (the test window closed) stops its music here, while the
+  // audio system it plays through still exists.
+  StopSound();
   if (!m_pScene) return 0;
   StoreWeb();
   m_pScene->ReleaseDeviceObjects();

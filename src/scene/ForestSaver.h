@@ -3,7 +3,8 @@
 // It fills the shell's virtual operations: five scene settings kept beside the base
 // settings, the loading of the scene once the device exists (background, projection,
 // light), the per-frame step (frame timer, clamp and smoothing, the rocking camera) and the
-// drawing of a frame (scene, then the clock overlay). It owns the ForestScene.
+// drawing of a frame (scene, then the clock overlay). It owns the ForestScene and the music
+// player, which plays only in the saver and test-window modes and in one process at a time.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +12,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/MusicLock.h"
 #include "scene/Camera.h"
 #include "shell/SaverApp.h"
+#include "sound/MusicPlayer.h"
 
 namespace qm {
 
@@ -68,6 +71,9 @@ class ForestSaver : public SaverApp {
   void SetWebFiles(std::string startFile, std::string saveFile);
   // True when a web that was to be written at exit could not be.
   bool WebStoreFailed() const { return m_bWebStoreFailed; }
+  // Plays through this back end instead of SDL2_mixer (tests); stops what plays first.
+  void UseAudioBackend(std::unique_ptr<AudioBackend> backend);
+  bool MusicPlaying() const { return m_pMusic->Playing(); }
 
   SceneSettings m_Scene;
   ForestScene* m_pScene = nullptr;
@@ -86,6 +92,12 @@ class ForestSaver : public SaverApp {
   std::string m_webStartFile;
   std::string m_webSaveFile;
   bool m_bWebStoreFailed = false;
+  int m_bSaveCobweb = 0;
+
+ private:
+  std::unique_ptr<AudioBackend> m_pAudio;
+  std::unique_ptr<MusicPlayer> m_pMusic;
+  MusicLock m_MusicLock;
 };
 
 }  // namespace qm

@@ -23,6 +23,7 @@
 #include "shell/JsonWriter.h"
 #include "shell/Random.h"
 #include "scene/DropSet.h"
+#include "scene/Rays.h"
 #include "scene/SceneObject.h"
 #include "scene/Strands.h"
 #include "scene/Wind.h"
@@ -33,6 +34,8 @@ namespace qm {
 namespace {
 
 constexpr char kForestFile[] = "forest.x";
+constexpr char kWindTexture[] = "wind2.jpg";
+constexpr char kRaysTexture[] = "rays.jpg";
 constexpr char kWalkingPathFormat[] = "path%02d";
 constexpr char kFlightPathFormat[] = "fly_path%02d";
 // Walking paths take their up vectors from the meshes of frames whose names contain this.
@@ -62,12 +65,13 @@ constexpr float kFirstDropLength = 1.0f;
 // ---------------------------------------------------------------------------------------------
 
 ForestScene::ForestScene()
-    : m_pCobweb(std::make_unique<Cobweb>()),
+    : m_pRays(std::make_unique<Rays>(kWindTexture, kRaysTexture)),
+      m_pCobweb(std::make_unique<Cobweb>()),
       m_pSpider(std::make_unique<Spider>(Spider::kModelFile, *m_pCobweb)),
       m_pDrops(std::make_unique<DropSet>(m_pCobweb.get())),
       m_pForest(std::make_unique<XFileModel>(kForestFile)) {
-  // Order of creation: the rays ("wind2.jpg", "rays.jpg"), the cobweb (above), the spider
-  // ("spider.x", on the cobweb), the drop set (above, on the cobweb), the forest model, then
+  // Order of creation: the rays ("wind2.jpg", "rays.jpg"), the cobweb, the spider
+  // ("spider.x", on the cobweb), the drop set (on the cobweb), the forest model, then
   // the ant ("ant.x"), bug ("bug.x") and ladybird ("ladybird.x") groups. The drop set gets
   // the leaf cluster list; spider, ants, bugs and ladybirds join m_SceneObjects in this
   // order; the three groups form the creature groups list and each group receives the
@@ -100,6 +104,7 @@ void ForestScene::SetBackgroundName(const char* name) {
 
 void ForestScene::UseArchive(const MediaArchive& archive, const char* password) {
   m_media.Use(archive, password);
+  m_pRays->UseArchive(archive, password);
   m_pForest->UseArchive(archive, password);
   m_pCobweb->UseArchive(archive, password);
   m_pSpider->Model().UseArchive(archive, password);
@@ -117,7 +122,8 @@ D3DXVECTOR3 ForestScene::Center() const { return m_pForest->Center(); }
 HRESULT ForestScene::InitDeviceObjects(IDirect3DDevice8* device) {
   HRESULT hr = InitBackground(device);
   if (FAILED(hr)) return hr;
-  // The rays' device objects are made here.
+  hr = m_pRays->InitDeviceObjects(device);
+  if (FAILED(hr)) return hr;
   hr = m_pForest->Load(device);
   if (FAILED(hr)) return hr;
   hr = m_pDrops->InitDeviceObjects(device);
@@ -167,7 +173,7 @@ HRESULT ForestScene::ReleaseDeviceObjects() {
 HRESULT ForestScene::DeleteDeviceObjects() {
   if (m_pBackgroundTexture) m_pBackgroundTexture->Release();
   m_pBackgroundTexture = nullptr;
-  // The rays' device objects are deleted here.
+  m_pRays->DeleteDeviceObjects();
   m_pForest->DeleteAll();
   // Paths, branches, the web's frame and the leaf clusters point into the forest's frames,
   // which are gone now.
@@ -255,7 +261,7 @@ HRESULT ForestScene::FrameMove(float seconds, int /*flag*/) {
   for (LeafCluster& cluster : m_LeafClusters) SwayLeafCluster(&cluster, m_vWind, dt);
   SwayBranches(m_Branches, BranchSwayAngle(m_fWindTime));
   SwayLeaves(dt);
-  // With rays enabled, the rays' step runs here.
+  if (m_bEnableRays) m_pRays->FrameMove(dt);
   return S_OK;
 }
 
@@ -313,7 +319,7 @@ HRESULT ForestScene::Render(IDirect3DDevice8* device) {
   device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
   device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
   for (SceneObject* object : m_SceneObjects) object->Render();
-  // With rays enabled the rays are drawn here.
+  if (m_bEnableRays) m_pRays->Render();
   m_pCobweb->Render();
   m_pDrops->Render();
 
@@ -350,6 +356,7 @@ void ForestScene::Report(JsonWriter& report) const {
   report.MemberBool("drops_placed", m_bPlaced != 0);
   // Each object of the scene adds its own key below, in the scene's order of creation:
   // rays, cobweb, spider, drops, leaves, ants, bugs, ladybirds.
+  m_pRays->Report(report);
   m_pCobweb->Report(report);
   m_pSpider->Report(report);
   m_pDrops->Report(report);

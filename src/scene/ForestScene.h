@@ -32,6 +32,7 @@ class BugGroup;
 class CreatureGroup;
 class JsonWriter;
 class LadybirdGroup;
+class Rays;
 class SceneObject;
 class WebReader;
 class WebWriter;
@@ -114,6 +115,7 @@ class ForestScene {
   XFileModel& Forest() { return *m_pForest; }
   // The ant, bug and ladybird groups, in this order.
   const std::vector<CreatureGroup*>& CreatureGroups() const { return m_CreatureGroups; }
+  const Rays& LightRays() const { return *m_pRays; }
   const BackgroundVertex* BackgroundQuad() const { return m_Background; }
 
   int m_bEnableRays = 1;  // rays of light drawn and moved (set by the saver)
@@ -145,6 +147,7 @@ class ForestScene {
   // Animated objects, drawn and moved through the SceneObject operations in this order:
   // spider, ant group, bug group, ladybird group.
   std::vector<SceneObject*> m_SceneObjects;
+  std::unique_ptr<Rays> m_pRays;
   std::unique_ptr<Cobweb> m_pCobweb;
   std::unique_ptr<Spider> m_pSpider;
   std::unique_ptr<DropSet> m_pDrops;

@@ -99,8 +99,9 @@ void SaverApp::Start(HINSTANCE instance) {
       return;
     }
     // Taking the lock closes the gap between the check above and the window: of two savers
-    // starting together, one ends here.
-    if (m_iMode != Preview && !m_WindowLock.Acquire(kWindowClass)) {
+    // starting together, one ends here. A process drawing into a window it was given is
+    // one of several by design (XScreenSaver runs one per monitor) and takes none.
+    if (m_iMode != Preview && !m_Launch.foreignWindow && !m_WindowLock.Acquire(kWindowClass)) {
       m_bCanRun = false;
       return;
     }

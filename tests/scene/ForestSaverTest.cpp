@@ -8,12 +8,16 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+
+#include <unistd.h>
 
 #include "creatures/Cobweb.h"
 #include "platform/RegistryFile.h"
 #include "scene/ForestScene.h"
 #include "scene/ForestSceneTestXFiles.h"
 #include "shell/Random.h"
+#include "support/RecordingAudio.h"
 
 namespace qm {
 namespace {
@@ -147,6 +151,62 @@ TEST_F(ForestSaverTest, RockingCameraSwingsAboutItsTwoCentres) {
   EXPECT_NEAR(got.y, nodded.y, 1e-3);
   EXPECT_NEAR(got.z, nodded.z, 1e-3);
   EXPECT_GT(std::fabs(got.x + 10) + std::fabs(got.z + 14), 0.01f) << "the view moved";
+}
+
+// Music of the saver: only in runs somebody hears, one process (here: one saver object) at
+// a time, and nothing left playing once the scene is released.
+TEST(ForestSaverSoundTest, MusicPlaysInOneSaverAndStopsWithTheRun) {
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("qm-saver-sound-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string keptRuntime = runtime ? runtime : "";
+  setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);  // the music lock lives here
+  RegistryFile registry{"/nonexistent/settings.reg"};
+  const auto makeSaver = [&](bool headless, testing::RecordingAudio*& audio) {
+    auto saver = std::make_unique<ForestSaver>();
+    LaunchOptions options;
+    options.headless = headless;
+    saver->SetServices(nullptr, &registry, options);
+    auto backend = std::make_unique<testing::RecordingAudio>();
+    audio = backend.get();
+    saver->UseAudioBackend(std::move(backend));
+    return saver;
+  };
+  testing::RecordingAudio *snapshotAudio, *firstAudio, *secondAudio;
+  auto snapshot = makeSaver(true, snapshotAudio);
+  auto first = makeSaver(false, firstAudio);
+  auto second = makeSaver(false, secondAudio);
+
+  snapshot->StartSound();
+  EXPECT_TRUE(snapshotAudio->calls.empty()) << "snapshots and benchmarks are silent";
+
+  first->StartSound();
+  EXPECT_TRUE(first->MusicPlaying());
+  second->StartSound();
+  EXPECT_FALSE(second->MusicPlaying());
+  EXPECT_TRUE(secondAudio->calls.empty()) << "the second saver leaves the library alone";
+
+  // A run closed without EndRun releases its scene afterwards: that stops the music too.
+  first->ReleaseScene();
+  EXPECT_FALSE(first->MusicPlaying());
+  EXPECT_EQ(firstAudio->calls.back(), "Unload");
+  second->StartSound();
+  EXPECT_TRUE(second->MusicPlaying()) << "the next start takes the music over";
+  second->m_Settings.m_bMusic = 0;
+  second->StopSound();
+  EXPECT_FALSE(second->MusicPlaying()) << "the stop does not depend on the setting";
+
+  first->m_Settings.m_bMusic = 0;
+  firstAudio->calls.clear();
+  first->StartSound();
+  EXPECT_TRUE(firstAudio->calls.empty());
+  if (runtime) {
+    setenv("XDG_RUNTIME_DIR", keptRuntime.c_str(), 1);
+  } else {
+    unsetenv("XDG_RUNTIME_DIR");
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -17,10 +17,10 @@ using scenetest::PathFrame;
 
 constexpr char kBackground[] = "background_03.jpg";
 
-// The background and the textures of the web and the drops, all one tiny picture.
+// The background and the textures of the web, the drops and the rays, all one tiny picture.
 std::vector<PackEntry> PictureEntries() {
   std::vector<PackEntry> entries;
-  for (const char* name : {kBackground, "env.jpg", "radii.jpg", "spirals.jpg"})
+  for (const char* name : {kBackground, "env.jpg", "radii.jpg", "spirals.jpg", "rays.jpg"})
     entries.push_back({name, scenetest::TinyBmp(), false});
   return entries;
 }

@@ -188,8 +188,9 @@ std::vector<float> RenderMusic() {
   return out;
 }
 
-Bytes ComposeMusicOgg() {
-  std::vector<float> pcm = RenderMusic();
+Bytes ComposeMusicOgg() { return EncodeOggVorbis(RenderMusic()); }
+
+Bytes EncodeOggVorbis(const std::vector<float>& pcm) {
   vorbis_info vi;
   vorbis_info_init(&vi);
   vorbis_encode_init_vbr(&vi, 2, kMusicRate, 0.2f);

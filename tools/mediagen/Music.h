@@ -17,5 +17,7 @@ constexpr int kMusicSeconds = 96;
 std::vector<float> RenderMusic();
 // The rendered music as an Ogg Vorbis file.
 Bytes ComposeMusicOgg();
+// Interleaved stereo samples in -1..1 at kMusicRate as an Ogg Vorbis file.
+Bytes EncodeOggVorbis(const std::vector<float>& pcm);
 
 }  // namespace qm::gen
