@@ -42,11 +42,11 @@ float LinkLength(const Cobweb& web, int link) {
 D3DXVECTOR3 TurnToward(const D3DXVECTOR3& from, const D3DXVECTOR3& to, float maxAngle,
                        const D3DXVECTOR3& fallbackAxis) {
   const float angle = AngleBetween(from, to);
-  if (angle <= maxAngle) return UnitOrZero(to);
+  if (angle <= maxAngle) return SafeNormalize(to);
   D3DXVECTOR3 axis;
   D3DXVec3Cross(&axis, &from, &to);
   if (D3DXVec3LengthSq(&axis) < 1e-12f) axis = fallbackAxis;
-  return UnitOrZero(RotateAbout(from, axis, maxAngle));
+  return SafeNormalize(RotateAbout(from, maxAngle, axis));
 }
 
 }  // namespace
@@ -247,7 +247,7 @@ int Spider::Idle() {
   } else {
     float angle = float(RandomInt(62, 157)) / 100.0f;
     if (RandomInt(0, 1) == 0) angle = -angle;
-    PushTurn(RotateAbout(m_vDir, m_vUp, angle));
+    PushTurn(RotateAbout(m_vDir, angle, m_vUp));
     SetAnim("move", kKeepPlaying);
   }
   m_fTimer = float(RandomInt(2, 15));
@@ -277,7 +277,7 @@ int Spider::Turn() {
   const float angle = AngleBetween(m_vDir, m_vTurnTarget);
   KeepOnSlider();
   if (angle < step) {
-    m_vDir = UnitOrZero(m_vTurnTarget);
+    m_vDir = SafeNormalize(m_vTurnTarget);
     return 2;
   }
   // The target was made by turning about the up vector: turn that way round.
@@ -285,7 +285,7 @@ int Spider::Turn() {
   D3DXVec3Cross(&side, &m_vDir, &m_vTurnTarget);
   const float sense = D3DXVec3Dot(&side, &m_vUp) < 0.0f ? -1.0f : 1.0f;
   if (angle > kWideTurn) {
-    m_vDir = UnitOrZero(RotateAbout(m_vDir, m_vUp, sense * step));
+    m_vDir = SafeNormalize(RotateAbout(m_vDir, sense * step, m_vUp));
     return 1;
   }
   m_vDir = TurnToward(m_vDir, m_vTurnTarget, step, m_vUp);
@@ -424,7 +424,7 @@ void Spider::KeepOnSlider() {
 
 // The web's plane seen from the side the spider's back already faces.
 D3DXVECTOR3 Spider::LocalUp() const {
-  const D3DXVECTOR3 normal = UnitOrZero(m_pWeb.vNormal);
+  const D3DXVECTOR3 normal = SafeNormalize(m_pWeb.vNormal);
   if (D3DXVec3LengthSq(&normal) == 0.0f) return m_vUp;
   return D3DXVec3Dot(&normal, &m_vUp) < 0.0f ? -normal : normal;
 }
@@ -432,21 +432,21 @@ D3DXVECTOR3 Spider::LocalUp() const {
 void Spider::FaceAlong(const D3DXVECTOR3& direction) {
   const float turn = m_fTurnRate * m_fElapsed;
   m_vUp = TurnToward(m_vUp, LocalUp(), turn, m_vDir);
-  m_vDir = TurnToward(m_vDir, UnitOrZero(direction), turn, m_vUp);
+  m_vDir = TurnToward(m_vDir, SafeNormalize(direction), turn, m_vUp);
   // Keep the heading square to the up vector, on the side it points to.
   const D3DXVECTOR3 flat = m_vDir - m_vUp * D3DXVec3Dot(&m_vDir, &m_vUp);
-  if (D3DXVec3LengthSq(&flat) > 1e-8f) m_vDir = UnitOrZero(flat);
+  if (D3DXVec3LengthSq(&flat) > 1e-8f) m_vDir = SafeNormalize(flat);
 }
 
 // The model faces -x with +z up; it is scaled to the spider's size, turned to the heading
 // and up vector, moved to the body position and carried by the web frame.
 void Spider::UpdateBodyMatrix() {
-  const D3DXVECTOR3 forward = UnitOrZero(m_vDir), up = UnitOrZero(m_vUp);
+  const D3DXVECTOR3 forward = SafeNormalize(m_vDir), up = SafeNormalize(m_vUp);
   if (D3DXVec3LengthSq(&forward) == 0.0f || D3DXVec3LengthSq(&up) == 0.0f) return;
   const D3DXVECTOR3 x = -forward;
   D3DXVECTOR3 y;
   D3DXVec3Cross(&y, &up, &x);
-  y = UnitOrZero(y);
+  y = SafeNormalize(y);
   D3DXVECTOR3 z;
   D3DXVec3Cross(&z, &x, &y);
   D3DXMATRIX turn;
@@ -646,10 +646,10 @@ void Spider::BuildNewThreadRibbon() {
     const WebLink& l = m_pWeb.Links[size_t(link)];
     const D3DXVECTOR3& a = m_pWeb.Nodes[size_t(l.iNodeA)].vPos;
     const D3DXVECTOR3& b = m_pWeb.Nodes[size_t(l.iNodeB)].vPos;
-    const D3DXVECTOR3 along = UnitOrZero(b - a);
+    const D3DXVECTOR3 along = SafeNormalize(b - a);
     D3DXVECTOR3 side;
     D3DXVec3Cross(&side, &normal, &along);
-    side = UnitOrZero(side) * halfWidth;
+    side = SafeNormalize(side) * halfWidth;
     const float length = LinkLength(m_pWeb, link);
     const float v0 = total > 0.0f ? covered / total : 0.0f;
     const float v1 = total > 0.0f ? (covered + length) / total : 0.0f;

@@ -34,27 +34,6 @@ float LinkLength(const Cobweb& web, int link) {
 
 }  // namespace
 
-float AngleBetween(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-  const D3DXVECTOR3 ua = UnitOrZero(a), ub = UnitOrZero(b);
-  if (D3DXVec3LengthSq(&ua) == 0.0f || D3DXVec3LengthSq(&ub) == 0.0f) return 0.0f;
-  return std::acos(std::clamp(D3DXVec3Dot(&ua, &ub), -1.0f, 1.0f));
-}
-
-D3DXVECTOR3 RotateAbout(const D3DXVECTOR3& v, const D3DXVECTOR3& axis, float angle) {
-  if (D3DXVec3LengthSq(&axis) == 0.0f) return v;
-  D3DXMATRIX rotation;
-  D3DXMatrixRotationAxis(&rotation, &axis, angle);
-  D3DXVECTOR3 out;
-  D3DXVec3TransformNormal(&out, &v, &rotation);
-  return out;
-}
-
-D3DXVECTOR3 UnitOrZero(const D3DXVECTOR3& v) {
-  const float length = D3DXVec3Length(&v);
-  if (!(length > 0.0f) || !std::isfinite(length)) return D3DXVECTOR3(0, 0, 0);
-  return v / length;
-}
-
 float ThreadLength(const Cobweb& web, const WebThread& thread) {
   float total = 0.0f;
   for (int link : thread.Links)
@@ -92,7 +71,7 @@ ThreadPlace PlaceOnThread(const Cobweb& web, const WebThread& thread, float t) {
 }
 
 bool InWedge(const D3DXVECTOR3& v, const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-  const D3DXVECTOR3 middle = UnitOrZero(a) + UnitOrZero(b);
+  const D3DXVECTOR3 middle = SafeNormalize(a) + SafeNormalize(b);
   if (D3DXVec3LengthSq(&middle) == 0.0f) return true;
   return AngleBetween(v, middle) <= AngleBetween(a, b) / 2.0f;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "creatures/Cobweb.h"
+#include "creatures/CreatureMath.h"
 #include "d3dx/D3DXMath.h"
 
 namespace qm {
@@ -29,13 +30,6 @@ struct Crossing {
   float fT = 0.0f;
   D3DXVECTOR3 vPoint{0, 0, 0};
 };
-
-// Angle between two directions, 0 to pi; 0 when either has no length.
-float AngleBetween(const D3DXVECTOR3& a, const D3DXVECTOR3& b);
-// v rotated about the axis by the angle (right-handed).
-D3DXVECTOR3 RotateAbout(const D3DXVECTOR3& v, const D3DXVECTOR3& axis, float angle);
-// v made one unit long; the zero vector stays zero.
-D3DXVECTOR3 UnitOrZero(const D3DXVECTOR3& v);
 
 // Summed length of the thread's links (current node positions).
 float ThreadLength(const Cobweb& web, const WebThread& thread);

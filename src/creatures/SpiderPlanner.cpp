@@ -125,7 +125,7 @@ void Spider::SplitFirstRadius() {
   const D3DXVECTOR3& first = m_pWeb.Nodes[size_t(across.Nodes.front())].vPos;
   const D3DXVECTOR3& last = m_pWeb.Nodes[size_t(across.Nodes.back())].vPos;
   const float length = ThreadLength(m_pWeb, across);
-  const D3DXVECTOR3 along = UnitOrZero(last - first);
+  const D3DXVECTOR3 along = SafeNormalize(last - first);
   const D3DXVECTOR3 toCentre = m_pWeb.vCentre - first;
   float f = length > 0.0f ? D3DXVec3Dot(&toCentre, &along) / length : 0.5f;
   if (f < 0.1f) f = 0.5f;
@@ -170,9 +170,9 @@ bool Spider::PlanRadiusInGap(const std::vector<int>& gaps,
 
     D3DXVECTOR3 wanted;
     if (std::fabs(size - kPi) < kStraightGapTolerance) {
-      wanted = RotateAbout(a, m_pWeb.vNormal, kPi / 2.0f);
+      wanted = RotateAbout(a, kPi / 2.0f, m_pWeb.vNormal);
     } else {
-      wanted = UnitOrZero(a) + UnitOrZero(b);
+      wanted = SafeNormalize(a) + SafeNormalize(b);
       if (AngleBetween(turn, m_pWeb.vNormal) > kPi / 2.0f) wanted = -wanted;
     }
     const int bridge = m_pWeb.Marks2[size_t(i)];

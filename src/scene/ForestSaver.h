@@ -92,9 +92,7 @@ class ForestSaver : public SaverApp {
   std::string m_webStartFile;
   std::string m_webSaveFile;
   bool m_bWebStoreFailed = false;
-  int m_bSaveCobweb = 0;
 
- private:
   std::unique_ptr<AudioBackend> m_pAudio;
   std::unique_ptr<MusicPlayer> m_pMusic;
   MusicLock m_MusicLock;

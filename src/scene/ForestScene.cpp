@@ -109,6 +109,7 @@ void ForestScene::UseArchive(const MediaArchive& archive, const char* password) 
   m_pCobweb->UseArchive(archive, password);
   m_pSpider->Model().UseArchive(archive, password);
   m_pDrops->UseArchive(archive, password);
+  for (CreatureGroup* group : m_CreatureGroups) group->Model().UseArchive(archive, password);
 }
 
 float ForestScene::Radius() const { return m_pForest->Radius(); }

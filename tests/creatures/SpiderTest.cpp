@@ -87,7 +87,7 @@ TEST_F(SpiderTest, IdleWithoutSpiralOnlyTurnsAndComesBack) {
 
 TEST_F(SpiderTest, TurnReachesItsTargetAboutTheUpVector) {
   m_spider.PlaceOnWeb();
-  const D3DXVECTOR3 target = RotateAbout(m_spider.Heading(), m_spider.Up(), -2.0f);
+  const D3DXVECTOR3 target = RotateAbout(m_spider.Heading(), -2.0f, m_spider.Up());
   m_spider.PushTurn(target);
   ASSERT_TRUE(RunUntil([&] { return m_spider.State() != SpiderTurn; }, 5.0f));
   // A wide turn is made in steps, then the last approach leaves it within one step.
