@@ -1,7 +1,8 @@
 // ForestSaver: the saver's own application, the forest glade on top of the shell.
 //
 // It fills the shell's virtual operations: five scene settings kept beside the base
-// settings, the loading of the scene once the device exists (background, projection,
+// settings and their page of the settings dialog (backgrounds, rays, rocking camera, how
+// far the web stands at start), the loading of the scene once the device exists (background, projection,
 // light), the per-frame step (frame timer, clamp and smoothing, the rocking camera) and the
 // drawing of a frame (scene, then the clock overlay). It owns the ForestScene.
 #pragma once
@@ -10,6 +11,7 @@
 #include <memory>
 
 #include "scene/Camera.h"
+#include "shell/ResourcePicture.h"
 #include "shell/SaverApp.h"
 
 namespace qm {
@@ -39,6 +41,8 @@ class ForestSaver : public SaverApp {
   void ReadSceneSettings() override;
   void WriteSceneSettings() override;
   void ResetSceneSettings() override;
+  void InitScenePage(HWND dialog) override;
+  LRESULT ScenePageMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
   void StartSound() override;
   void StopSound() override;
   void QueryDeviceCaps() override;
@@ -58,6 +62,8 @@ class ForestSaver : public SaverApp {
   void UpdateCamera(float sceneTime);
   // The background file name of a background number (1 to 5).
   static const char* BackgroundName(int background);
+  // The background (1 to 5) a button of the scene page stands for, 0 for other controls.
+  static int BackgroundOfButton(int controlId);
 
   SceneSettings m_Scene;
   ForestScene* m_pScene = nullptr;
@@ -66,6 +72,9 @@ class ForestSaver : public SaverApp {
   float m_fLastStep = 0.0f;
   Camera m_Camera;
   int m_bSaveCobweb = 0;
+  // Thumbnails of the five backgrounds for the settings dialog: chosen and not chosen.
+  ResourcePicture m_SelectedPreview[kBackgroundCount];
+  ResourcePicture m_DimPreview[kBackgroundCount];
 };
 
 }  // namespace qm
