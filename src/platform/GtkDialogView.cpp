@@ -131,9 +131,15 @@ struct ControlView {
 
 class OpenDialog {
  public:
+  // A drop-down list's height in the template is the height of its open list; closed it
+  // is one line high, in dialog units.
+  static constexpr int kComboLines = 14;
+
   OpenDialog(DialogModel& model, const DialogProcedure& procedure, GtkWindow* owner,
-             const DialogTemplate& dialog)
-      : m_model(model), m_procedure(procedure) {
+             const DialogTemplate& dialog, DialogBaseUnits units)
+      : m_model(model),
+        m_procedure(procedure),
+        m_comboHeight(DialogUnitsToPixels(0, 0, 0, kComboLines, units).bottom) {
     InstallCss(dialog);
     m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_style_context_add_class(gtk_widget_get_style_context(m_window), "qm-dialog");
@@ -244,9 +250,15 @@ class OpenDialog {
     gtk_widget_set_can_focus(w, c.tabStop || c.kind == ControlKind::RadioButton);
     view.widget = w;
     view.rect = c.rect;
-    gtk_widget_set_size_request(w, c.rect.right - c.rect.left, c.rect.bottom - c.rect.top);
+    SetSize(c, w);
     gtk_fixed_put(GTK_FIXED(m_layout), w, c.rect.left, c.rect.top);
     EllipsizeChildLabel(w);
+  }
+
+  void SetSize(const ControlState& c, GtkWidget* w) const {
+    int height = c.rect.bottom - c.rect.top;
+    if (c.kind == ControlKind::ComboBox) height = std::min(height, m_comboHeight);
+    gtk_widget_set_size_request(w, c.rect.right - c.rect.left, height);
   }
 
   // A check box's or button's text must not widen it beyond its box.
@@ -287,7 +299,7 @@ class OpenDialog {
     if (c.rect.left != view.rect.left || c.rect.top != view.rect.top ||
         c.rect.right != view.rect.right || c.rect.bottom != view.rect.bottom) {
       view.rect = c.rect;
-      gtk_widget_set_size_request(w, c.rect.right - c.rect.left, c.rect.bottom - c.rect.top);
+      SetSize(c, w);
       gtk_fixed_move(GTK_FIXED(m_layout), w, c.rect.left, c.rect.top);
     }
     if (c.text != view.text) {
@@ -490,6 +502,7 @@ class OpenDialog {
   GtkWidget* m_window = nullptr;
   GtkWidget* m_layout = nullptr;
   GtkWidget* m_lastRadio = nullptr;
+  int m_comboHeight = 0;
   std::vector<ControlView> m_views;
   bool m_refreshing = false;
 };
@@ -502,10 +515,11 @@ class GtkDialogHost : public DialogHost {
  public:
   int RunModal(const DialogTemplate& dialog, const DialogProcedure& procedure,
                HWND owner) override {
-    std::unique_ptr<DialogModel> model = BuildDialog(dialog, MeasureBaseUnits(dialog));
+    const DialogBaseUnits units = MeasureBaseUnits(dialog);
+    std::unique_ptr<DialogModel> model = BuildDialog(dialog, units);
     const auto found = m_windows.find(owner);
     OpenDialog view(*model, procedure, found == m_windows.end() ? nullptr : found->second,
-                    dialog);
+                    dialog, units);
     m_windows[model->Handle()] = view.Window();
     const int result = view.Run();
     m_windows.erase(model->Handle());
