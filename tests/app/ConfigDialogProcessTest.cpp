@@ -16,11 +16,14 @@
 #include "platform/RegistryFile.h"
 #include "shell/DialogTemplates.h"
 #include "shell/SaverSettings.h"
+#include "support/SettingsFile.h"
 
 namespace qm {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::FileBytes;
+using testing::StoredValue;
 
 const char* const kProgram = QM_BINARY_DIR "/src/app/quillmoor";
 constexpr const char* kDialogTitle = "Quillmoor 3D Screensaver Configuration";
@@ -130,37 +133,52 @@ class ConfigDialogProcessTest : public ::testing::Test {
     }
     return -1;
   }
-  // The session both tests play: clicks on four controls and the background, a drag, keys.
+  // The session both tests play: clicks on five controls and a background, a drag, keys.
   void ChangeSettings() {
     Click(1044);  // Show FPS on
     Click(1110);  // 24-hour clock
+    Click(1055);  // random background off: only the chosen picture stays bright
     Click(1117);  // first background
     Click(1049);  // rays off
     DragGammaToTheRightEnd();
     Click(1045);  // exit on mouse move on ...
     Type("space space");  // ... off and on again from the keyboard
   }
-  std::string ReadFile() const {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+  // With QM_DIALOG_SHOTS=DIR the session leaves pictures of the screen and the settings
+  // file in DIR, for people to look at.
+  static void Shot(const std::string& name) {
+    const char* dir = std::getenv("QM_DIALOG_SHOTS");
+    if (!dir) return;
+    const std::string command = "import -window root '" + std::string(dir) + "/" + name + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
   }
-  std::optional<std::uint32_t> Stored(const char* name) const {
-    RegistryFile registry(file);
-    registry.Load();
-    return registry.QueryDword(kSettingsKey, name);
+  void KeepFile(const std::string& name) const {
+    if (const char* dir = std::getenv("QM_DIALOG_SHOTS"))
+      std::filesystem::copy_file(file, std::filesystem::path(dir) / name,
+                                 std::filesystem::copy_options::overwrite_existing);
   }
+  std::string ReadFile() const { return FileBytes(file); }
+  std::optional<std::uint32_t> Stored(const char* name) const { return StoredValue(file, name); }
 };
 
 TEST_F(ConfigDialogProcessTest, ClicksAndKeysThenEnterStoreTheSettings) {
   std::ofstream(file, std::ios::binary) << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\"
                                         << kSettingsKey << "]\r\n\"Other\"=dword:00000009\r\n";
   Start();
+  Shot("dialog.png");
+  Click(1062);
+  std::this_thread::sleep_for(500ms);
+  Shot("about.png");
+  Type("Escape");  // closes the About box only
   ChangeSettings();
+  Shot("dialog-changed.png");
   Type("Return");  // Enter on a check box is OK
   EXPECT_EQ(WaitExit(), 0);
+  KeepFile("settings-after-ok.reg");
   EXPECT_EQ(Stored("ShowFPS"), 2u);
   EXPECT_EQ(Stored("DigClock_24H"), 2u);
   EXPECT_EQ(Stored("Background"), 1u);
+  EXPECT_EQ(Stored("RondomBackground"), 1u);
   EXPECT_EQ(Stored("EnableRays"), 1u);
   EXPECT_EQ(Stored("GmCntrl"), 200u);
   EXPECT_EQ(Stored("ExitOnMouseMove"), 2u);
@@ -172,11 +190,13 @@ TEST_F(ConfigDialogProcessTest, TheSameSessionCancelledLeavesTheFileAsItWas) {
   const std::string original = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" +
                                std::string(kSettingsKey) + "]\r\n\"ShowFPS\"=dword:00000001\r\n";
   std::ofstream(file, std::ios::binary) << original;
+  KeepFile("settings-before-cancel.reg");
   Start();
   ChangeSettings();
   Type("Escape");
   EXPECT_EQ(WaitExit(), 0);
   EXPECT_EQ(ReadFile(), original);
+  KeepFile("settings-after-cancel.reg");
 }
 
 TEST_F(ConfigDialogProcessTest, WithoutADisplayTheDialogSaysSoAndFails) {

@@ -16,6 +16,7 @@
 #include "shell/ConfigDialog.h"
 #include "shell/LabelTable.h"
 #include "shell/SaverApp.h"
+#include "support/SettingsFile.h"
 
 namespace qm::testing {
 
@@ -89,15 +90,8 @@ class DialogFixture : public ::testing::Test {
     std::ofstream(file, std::ios::binary) << text;
     registry.Load();
   }
-  std::string ReadFile() const {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  std::optional<std::uint32_t> Stored(const char* name) const {
-    RegistryFile fresh(file);
-    fresh.Load();
-    return fresh.QueryDword(kSettingsKey, name);
-  }
+  std::string ReadFile() const { return FileBytes(file); }
+  std::optional<std::uint32_t> Stored(const char* name) const { return StoredValue(file, name); }
   // Opens the settings dialog of `app` (as mode Config does), runs `script`, returns the
   // dialog's result.
   int RunDialog(SaverApp& app, ScriptedDialogHost::Script script) {
