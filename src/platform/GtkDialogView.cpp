@@ -78,6 +78,16 @@ void InstallCss(const DialogTemplate& dialog) {
   g_object_unref(provider);
 }
 
+// The dialogs' texts are single-byte (Latin-1), as the label table hands them out; GTK
+// takes UTF-8.
+std::string ToUtf8(const std::string& text) {
+  gchar* utf8 = g_convert(text.data(), gssize(text.size()), "UTF-8", "ISO-8859-1", nullptr,
+                          nullptr, nullptr);
+  std::string result = utf8 ? utf8 : "";
+  g_free(utf8);
+  return result;
+}
+
 // Draws owner-drawn faces and pictures with cairo.
 class CairoCanvas : public ItemCanvas {
  public:
@@ -278,13 +288,42 @@ class OpenDialog {
     }
   }
 
+  // Tab and Shift+Tab walk the controls in the template's order, as the dialog manager
+  // does, over those that take a tab stop and can be used now; a radio group is entered
+  // at its checked button.
+  void MoveFocus(int step) {
+    const auto& controls = m_model.Controls();
+    const int count = int(controls.size());
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(m_window));
+    int current = -1;
+    for (int i = 0; i < count && focus; ++i) {
+      GtkWidget* w = m_views[std::size_t(i)].widget;
+      if (focus == w || gtk_widget_is_ancestor(focus, w)) current = i;
+    }
+    if (current < 0) current = step > 0 ? count - 1 : 0;
+    for (int n = 1; n <= count; ++n) {
+      const int i = ((current + step * n) % count + count) % count;
+      const ControlState& c = controls[std::size_t(i)];
+      if (!c.tabStop || !c.visible || !c.enabled) continue;
+      int target = i;
+      if (c.kind == ControlKind::RadioButton) {
+        for (int j = i; j < count && controls[std::size_t(j)].kind == ControlKind::RadioButton &&
+                        (j == i || !controls[std::size_t(j)].groupStart);
+             ++j)
+          if (controls[std::size_t(j)].checked) target = j;
+      }
+      gtk_widget_grab_focus(m_views[std::size_t(target)].widget);
+      return;
+    }
+  }
+
   // --- Showing the model
 
   // Makes every widget show what its control holds. Signals the widgets raise meanwhile
   // are the view's own doing, not the user's, and are ignored.
   void Refresh() {
     m_refreshing = true;
-    gtk_window_set_title(GTK_WINDOW(m_window), m_model.Caption().c_str());
+    gtk_window_set_title(GTK_WINDOW(m_window), ToUtf8(m_model.Caption()).c_str());
     gtk_widget_set_size_request(m_layout, m_model.Width(), m_model.Height());
     for (std::size_t i = 0; i < m_views.size(); ++i) RefreshControl(i);
     m_refreshing = false;
@@ -332,10 +371,8 @@ class OpenDialog {
   }
 
   static void SetWidgetText(ControlKind kind, GtkWidget* w, const std::string& text) {
-    // Texts are single-byte (Latin-1) as the label table hands them out.
-    gchar* utf8 = g_convert(text.data(), gssize(text.size()), "UTF-8", "ISO-8859-1", nullptr,
-                            nullptr, nullptr);
-    const char* shown = utf8 ? utf8 : "";
+    const std::string utf8 = ToUtf8(text);
+    const char* shown = utf8.c_str();
     switch (kind) {
       case ControlKind::GroupBox:
         gtk_frame_set_label(GTK_FRAME(w), *shown ? shown : nullptr);
@@ -352,7 +389,6 @@ class OpenDialog {
       default:
         break;
     }
-    g_free(utf8);
   }
 
   static void RefreshList(const ControlState& c, ControlView& view) {
@@ -362,7 +398,8 @@ class OpenDialog {
     if (texts != view.items) {
       view.items = texts;
       gtk_combo_box_text_remove_all(combo);
-      for (const std::string& text : texts) gtk_combo_box_text_append_text(combo, text.c_str());
+      for (const std::string& text : texts)
+        gtk_combo_box_text_append_text(combo, ToUtf8(text).c_str());
     }
     if (gtk_combo_box_get_active(GTK_COMBO_BOX(combo)) != c.curSel)
       gtk_combo_box_set_active(GTK_COMBO_BOX(combo), c.curSel);
@@ -451,6 +488,12 @@ class OpenDialog {
   static gboolean OnKey(GtkWidget*, GdkEventKey* event, OpenDialog* d) {
     if (event->keyval == GDK_KEY_Escape) {
       d->Cancel();
+      return TRUE;
+    }
+    if (event->keyval == GDK_KEY_Tab || event->keyval == GDK_KEY_ISO_Left_Tab ||
+        event->keyval == GDK_KEY_KP_Tab) {
+      const bool back = (event->state & GDK_SHIFT_MASK) || event->keyval == GDK_KEY_ISO_Left_Tab;
+      d->MoveFocus(back ? -1 : 1);
       return TRUE;
     }
     if (event->keyval == GDK_KEY_Return || event->keyval == GDK_KEY_KP_Enter) {

@@ -66,6 +66,9 @@ class ConfigDialogProcessTest : public ::testing::Test {
       ::setenv("HOME", home.c_str(), 1);
       ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
       ::setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+      ::setenv("LANG", "C.UTF-8", 1);  // the English labels the test looks for
+      ::unsetenv("LC_ALL");
+      ::unsetenv("LC_MESSAGES");
       ::execl(kProgram, kProgram, "/c", static_cast<char*>(nullptr));
       ::_exit(127);
     }
@@ -197,6 +200,19 @@ TEST_F(ConfigDialogProcessTest, TheSameSessionCancelledLeavesTheFileAsItWas) {
   EXPECT_EQ(WaitExit(), 0);
   EXPECT_EQ(ReadFile(), original);
   KeepFile("settings-after-cancel.reg");
+}
+
+TEST_F(ConfigDialogProcessTest, TabWalksTheControlsInTheTemplatesOrder) {
+  Start();
+  // From "Use Desktop Settings": volume, music, gamma, antialiasing, web start, Show FPS
+  // (the mode list is disabled and the SFX box hidden, so neither takes the focus).
+  Type("Tab Tab Tab Tab Tab Tab space");
+  Type("shift+Tab shift+Tab shift+Tab shift+Tab space");  // back to Enable Music
+  Type("Return");
+  EXPECT_EQ(WaitExit(), 0);
+  EXPECT_EQ(Stored("ShowFPS"), 2u);
+  EXPECT_EQ(Stored("Music"), 1u);
+  EXPECT_EQ(Stored("UseDesktopSettings"), 2u);
 }
 
 TEST_F(ConfigDialogProcessTest, WithoutADisplayTheDialogSaysSoAndFails) {

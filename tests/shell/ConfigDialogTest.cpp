@@ -228,5 +228,35 @@ TEST_F(ConfigDialogTest, ASettingsFileThatCannotBeWrittenIsReported) {
             std::string::npos);
 }
 
+TEST_F(ConfigDialogTest, LabelsComeInTheUsersLanguageWhereATableExists) {
+  EXPECT_EQ(LanguageOfLocale("de_DE.UTF-8"), "de");
+  EXPECT_EQ(LanguageOfLocale("de"), "de");
+  EXPECT_EQ(LanguageOfLocale("C.UTF-8"), "");
+  EXPECT_EQ(LanguageOfLocale("POSIX"), "");
+  EXPECT_EQ(LanguageOfLocale("deu"), "") << "only two-letter codes";
+
+  // Every key of the English table has a German value.
+  std::vector<std::string> keys;
+  for (std::size_t i = 0; i + 1 < Labels().LineCount(); ++i) {
+    const std::u16string& line = Labels().Line(i);
+    if (line.size() > 2 && line.front() == u'#' && line.back() == u'#')
+      keys.emplace_back(line.begin() + 1, line.end() - 1);
+  }
+  ASSERT_GT(keys.size(), 30u);
+  LoadLabelsFor("de");
+  for (const std::string& key : keys) EXPECT_FALSE(GetLabel(key).empty()) << key;
+
+  PlainApp app;
+  RunDialog(app, [&](DialogModel& d, const DialogProcedure& p) {
+    EXPECT_EQ(d.Caption(), "Quillmoor 3D Bildschirmschoner: Einstellungen");
+    EXPECT_EQ(d.GetText(kGammaLabel), "Gamma: 100%");
+    EXPECT_EQ(d.GetText(kRestoreDefaults), "Standardwerte");
+    UserClick(d, p, IDCANCEL);
+  });
+  LoadLabelsFor("xx");
+  EXPECT_EQ(Labels().ConfigurationTitle(), "Quillmoor 3D Screensaver Configuration")
+      << "a language without a table falls back to English";
+}
+
 }  // namespace
 }  // namespace qm

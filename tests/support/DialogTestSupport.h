@@ -70,7 +70,7 @@ class DialogFixture : public ::testing::Test {
   }
   void SetUp() override {
     std::filesystem::create_directories(dir);
-    LoadLabels();
+    LoadLabelsFor("");  // the English table, whatever the machine's locale
     UseAdapter(StandardAdapter());
   }
   void TearDown() override {
