@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "platform/RegistryFile.h"
 #include "shell/DialogTemplates.h"
 #include "shell/SaverSettings.h"
+#include "support/DisplayTurn.h"
 #include "support/SettingsFile.h"
 
 namespace qm {
@@ -43,6 +45,7 @@ class ConfigDialogProcessTest : public ::testing::Test {
   std::filesystem::path home = std::filesystem::temp_directory_path() /
                                ("qm-dialog-process-" + std::to_string(::getpid()));
   std::filesystem::path file = home / "config" / "quillmoor" / "settings.reg";
+  std::unique_ptr<testing::DisplayTurn> turn;
   pid_t pid = -1;
   long window = 0;
   double left = 0, top = 0, unitX = 0, unitY = 0;  // the dialog's place and pixels per unit
@@ -50,6 +53,7 @@ class ConfigDialogProcessTest : public ::testing::Test {
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (run under xvfb-run)";
     if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xdotool";
+    turn = std::make_unique<testing::DisplayTurn>();
     std::filesystem::create_directories(file.parent_path());
   }
   void TearDown() override {
@@ -91,6 +95,12 @@ class ConfigDialogProcessTest : public ::testing::Test {
     ASSERT_GT(width, 0);
     unitX = width / ConfigDialogTemplate().width;
     unitY = (height + 44) / ConfigDialogTemplate().height;
+    // Without a window manager keys go to the window under the pointer: rest it on the
+    // dialog's picture, where it touches no control.
+    char command[128];
+    std::snprintf(command, sizeof command, "xdotool mousemove --sync %d %d >/dev/null 2>&1",
+                  int(left + 300 * unitX), int(top + 50 * unitY));
+    EXPECT_EQ(std::system(command), 0) << command;
   }
   // Clicks at a point given in dialog units.
   void ClickAt(double x, double y) {
