@@ -43,6 +43,8 @@ class ForestSaver : public SaverApp {
   void ResetSceneSettings() override;
   void InitScenePage(HWND dialog) override;
   LRESULT ScenePageMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The background (1 to 5) a button of the scene page stands for, 0 for other controls.
+  static int BackgroundOfButton(int controlId);
   void StartSound() override;
   void StopSound() override;
   void QueryDeviceCaps() override;
@@ -62,19 +64,17 @@ class ForestSaver : public SaverApp {
   void UpdateCamera(float sceneTime);
   // The background file name of a background number (1 to 5).
   static const char* BackgroundName(int background);
-  // The background (1 to 5) a button of the scene page stands for, 0 for other controls.
-  static int BackgroundOfButton(int controlId);
 
   SceneSettings m_Scene;
   ForestScene* m_pScene = nullptr;
   float m_fSceneTime = 0.0f;
+  // Thumbnails of the five backgrounds for the settings dialog: chosen and not chosen.
+  ResourcePicture m_SelectedPreview[kBackgroundCount];
+  ResourcePicture m_DimPreview[kBackgroundCount];
   float m_fPrevStep = 0.0f;
   float m_fLastStep = 0.0f;
   Camera m_Camera;
   int m_bSaveCobweb = 0;
-  // Thumbnails of the five backgrounds for the settings dialog: chosen and not chosen.
-  ResourcePicture m_SelectedPreview[kBackgroundCount];
-  ResourcePicture m_DimPreview[kBackgroundCount];
 };
 
 }  // namespace qm
