@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libgtk-3-dev
   libjpeg62-turbo-dev zlib1g-dev libpng-dev libvorbis-dev libogg-dev
   libgl-dev libgl1-mesa-dev libgl1-mesa-dri libglx-mesa0
-  xvfb xauth x11-utils xdotool libxtst-dev
+  xvfb xauth x11-utils xdotool libxtst-dev imagemagick
   unar assimp-utils
 )
 missing=()

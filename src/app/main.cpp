@@ -182,14 +182,14 @@ int main(int argc, char** argv) {
 
   g_theApp.SetWebFiles(options.webPath, options.saveWebPath);
   g_theApp.SetServices(windowSystem, &registry, options.launch);
-  g_theApp.WinMain(0);
+  const int dialogStatus = g_theApp.WinMain(0);
   // A run closed without EndRun (the test window closed, the preview's parent gone) still
   // hands its scene and device back while the window system they live in exists.
   qm::TextureTable::Instance().ReleaseAll();
   g_theApp.ReleaseScene();
   g_theApp.ReleaseDisplayDevice();
 
-  int status = 0;
+  int status = dialogStatus;
   if (snapshot && !snapshot->Written()) {
     std::fprintf(stderr, "quillmoor: no snapshot was written\n");
     status = 1;

@@ -18,6 +18,8 @@ constexpr ResourceInfo kCatalogue[] = {
      "X-file loader, scene, light rays, cobweb (password kMediaPassword)"},
     {kCustomDataType, kLabelTableId, R, "label table of the configuration dialog",
      "UTF-8 text, #key# line then value line", "label table"},
+    {"CustomData.de", kLabelTableId, kLanguageGerman, "German label table",
+     "UTF-8 text, #key# line then value line", "label table, for a German locale"},
     {kCustomDataType, kLoadingBackgroundId, R, "loading-screen background", "JPEG 512 x 512",
      "loading screen"},
     {kCustomDataType, kLoadingCornerId, R, "loading-screen corner picture",

@@ -26,6 +26,7 @@ inline constexpr char kGroupIconType[] = "GROUP_ICON";
 
 inline constexpr int kLanguageRussian = 1049;   // the custom resources
 inline constexpr int kLanguageEnglish = 1033;   // the dialogs
+inline constexpr int kLanguageGerman = 1031;    // the German label table
 
 // ---- Ids ------------------------------------------------------------------------------
 inline constexpr int kDigitsArchiveId = 452;

@@ -10,7 +10,9 @@
 #include "platform/MixerAudio.h"
 #include "platform/RegistryFile.h"
 #include "scene/ForestScene.h"
+#include "shell/ConfigDialog.h"
 #include "shell/JsonWriter.h"
+#include "shell/LabelTable.h"
 #include "shell/Random.h"
 #include "shell/RunLog.h"
 
@@ -33,6 +35,16 @@ constexpr float kFarPlane = 600.0f;
 constexpr const char* kBackgroundNames[ForestSaver::kBackgroundCount] = {
     "background_01.jpg", "background_02.jpg", "background_03.jpg", "background_04.jpg",
     "background_05.jpg"};
+
+// The background buttons of the settings dialog, for backgrounds 1 to 5.
+constexpr int kBackgroundButtons[ForestSaver::kBackgroundCount] = {
+    dialog_ids::kBackground1, dialog_ids::kBackground2, dialog_ids::kBackground3,
+    dialog_ids::kBackground4, dialog_ids::kBackground5};
+// Their thumbnails ("Images" resources): chosen, and not chosen.
+constexpr int kBrightPreviews[ForestSaver::kBackgroundCount] = {470, 471, 472, 473, 469};
+constexpr int kDimPreviews[ForestSaver::kBackgroundCount] = {475, 476, 477, 478, 474};
+// Entries of the web's start list, by m_iNetting.
+constexpr const char* kNettingLabels[] = {"From_scratch", "1/4_into_it", "Half-finished"};
 
 // A rotation about a centre, as D3DXMatrixTransformation builds it without scaling.
 D3DXMATRIX RotationAbout(const D3DXVECTOR3& centre, const D3DXVECTOR3& axis, float angle) {
@@ -147,6 +159,76 @@ void ForestSaver::UseAudioBackend(std::unique_ptr<AudioBackend> backend) {
 void ForestSaver::QueryDeviceCaps() {
   D3DCAPS8 caps{};
   if (m_DeviceList.pD3D) m_DeviceList.pD3D->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps);
+}
+
+// ---------------------------------------------------------------------------------------
+// The scene's page of the settings dialog
+// ---------------------------------------------------------------------------------------
+
+int ForestSaver::BackgroundOfButton(int controlId) {
+  for (int i = 0; i < kBackgroundCount; ++i)
+    if (kBackgroundButtons[i] == controlId) return i + 1;
+  return 0;
+}
+
+void ForestSaver::InitScenePage(HWND dialogHandle) {
+  DialogModel* dialog = DialogModel::FromHandle(dialogHandle);
+  if (!dialog) return;
+  dialog->SetCheck(dialog_ids::kEnableRays, m_Scene.m_bEnableRays);
+  dialog->SetCheck(dialog_ids::kRandomBackground, m_Scene.m_bRondomBackground);
+  dialog->SetCheck(dialog_ids::kRockingCamera, m_Scene.m_bRockingCamera);
+  // "Restore Defaults" fills the page again: the list starts empty each time, or it would
+  // carry every entry twice.
+  dialog->ResetContent(dialog_ids::kNettingList);
+  for (int i = 0; i < 3; ++i) {
+    const int item = dialog->AddString(dialog_ids::kNettingList, GetLabel(kNettingLabels[i]));
+    dialog->SetItemData(dialog_ids::kNettingList, item, i);
+    if (i == m_Scene.m_iNetting) dialog->SetCurSel(dialog_ids::kNettingList, item);
+  }
+  for (int i = 0; i < kBackgroundCount; ++i) {
+    m_SelectedPreview[i].Load(kBrightPreviews[i]);
+    m_DimPreview[i].Load(kDimPreviews[i]);
+  }
+  for (int id : kBackgroundButtons) dialog->Invalidate(id);
+}
+
+LRESULT ForestSaver::ScenePageMessage(HWND dialogHandle, UINT message, WPARAM wParam,
+                                      LPARAM lParam) {
+  DialogModel* dialog = DialogModel::FromHandle(dialogHandle);
+  if (!dialog) return 0;
+  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+    const int id = LOWORD(wParam);
+    if (const int background = BackgroundOfButton(id)) {
+      const int old = m_Scene.m_iBackground;
+      m_Scene.m_iBackground = background;
+      if (old != background) {
+        dialog->Invalidate(id);
+        if (old >= 1 && old <= kBackgroundCount) dialog->Invalidate(kBackgroundButtons[old - 1]);
+      }
+    } else if (id == dialog_ids::kRandomBackground) {
+      m_Scene.m_bRondomBackground = dialog->GetCheck(id);
+      for (int button : kBackgroundButtons) dialog->Invalidate(button);
+    } else if (id == dialog_ids::kEnableRays) {
+      m_Scene.m_bEnableRays = dialog->GetCheck(id);
+    } else if (id == dialog_ids::kRockingCamera) {
+      m_Scene.m_bRockingCamera = dialog->GetCheck(id);
+    }
+  } else if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELENDOK &&
+             LOWORD(wParam) == dialog_ids::kNettingList) {
+    const int item = dialog->GetCurSel(dialog_ids::kNettingList);
+    const std::intptr_t netting = dialog->GetItemData(dialog_ids::kNettingList, item);
+    if (netting >= 0 && netting <= 2) m_Scene.m_iNetting = int(netting);
+  } else if (message == WM_DRAWITEM && lParam) {
+    const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    const int background = BackgroundOfButton(int(item.CtlID));
+    if (background && item.canvas) {
+      const bool bright = m_Scene.m_iBackground == background || m_Scene.m_bRondomBackground;
+      const ResourcePicture& picture =
+          bright ? m_SelectedPreview[background - 1] : m_DimPreview[background - 1];
+      picture.Draw(*item.canvas, item.rcItem);
+    }
+  }
+  return 0;
 }
 
 // ---------------------------------------------------------------------------------------

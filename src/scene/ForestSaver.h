@@ -1,7 +1,8 @@
 // ForestSaver: the saver's own application, the forest glade on top of the shell.
 //
 // It fills the shell's virtual operations: five scene settings kept beside the base
-// settings, the loading of the scene once the device exists (background, projection,
+// settings and their page of the settings dialog (backgrounds, rays, rocking camera, how
+// far the web stands at start), the loading of the scene once the device exists (background, projection,
 // light), the per-frame step (frame timer, clamp and smoothing, the rocking camera) and the
 // drawing of a frame (scene, then the clock overlay). It owns the ForestScene and the music
 // player, which plays only in the saver and test-window modes and in one process at a time.
@@ -14,6 +15,7 @@
 
 #include "platform/MusicLock.h"
 #include "scene/Camera.h"
+#include "shell/ResourcePicture.h"
 #include "shell/SaverApp.h"
 #include "sound/MusicPlayer.h"
 
@@ -44,6 +46,10 @@ class ForestSaver : public SaverApp {
   void ReadSceneSettings() override;
   void WriteSceneSettings() override;
   void ResetSceneSettings() override;
+  void InitScenePage(HWND dialog) override;
+  LRESULT ScenePageMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The background (1 to 5) a button of the scene page stands for, 0 for other controls.
+  static int BackgroundOfButton(int controlId);
   void StartSound() override;
   void StopSound() override;
   void QueryDeviceCaps() override;
@@ -78,6 +84,9 @@ class ForestSaver : public SaverApp {
   SceneSettings m_Scene;
   ForestScene* m_pScene = nullptr;
   float m_fSceneTime = 0.0f;
+  // Thumbnails of the five backgrounds for the settings dialog: chosen and not chosen.
+  ResourcePicture m_SelectedPreview[kBackgroundCount];
+  ResourcePicture m_DimPreview[kBackgroundCount];
   float m_fPrevStep = 0.0f;
   float m_fLastStep = 0.0f;
   Camera m_Camera;

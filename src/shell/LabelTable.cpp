@@ -1,5 +1,8 @@
 #include "shell/LabelTable.h"
 
+#include <cctype>
+#include <cstdlib>
+
 #include "platform/EmbeddedResources.h"
 
 namespace qm {
@@ -109,7 +112,35 @@ LabelTable& Labels() {
   return table;
 }
 
-void LoadLabels() { Labels().Load(FindEmbeddedResource("CustomData", kLabelResource)); }
+std::string LanguageOfLocale(std::string_view locale) {
+  if (locale.size() < 2 || locale == "POSIX" || locale[0] == 'C' ||
+      (locale.size() > 2 && std::isalpha(static_cast<unsigned char>(locale[2]))))
+    return {};
+  std::string language(locale.substr(0, 2));
+  for (char& c : language) {
+    if (!std::isalpha(static_cast<unsigned char>(c))) return {};
+    c = char(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return language;
+}
+
+std::string UserLanguage() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return LanguageOfLocale(value);
+  }
+  return {};
+}
+
+void LoadLabelsFor(std::string_view language) {
+  std::span<const std::uint8_t> table;
+  if (!language.empty())
+    table = FindEmbeddedResource("CustomData." + std::string(language), kLabelResource);
+  if (table.empty()) table = FindEmbeddedResource("CustomData", kLabelResource);
+  Labels().Load(table);
+}
+
+void LoadLabels() { LoadLabelsFor(UserLanguage()); }
 
 std::string GetLabel(std::string_view key) { return Labels().GetLabel(key); }
 

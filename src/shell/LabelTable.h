@@ -4,7 +4,7 @@
 // value line. LoadLabels decodes it once at start-up with the saver's own small UTF-8
 // decoder into at most 200 lines; GetLabel finds a key without regard to case and returns
 // the value as single-byte text (the low byte of each code unit). The About text is split
-// at '%' into at most seven lines.
+// at '%' into at most seven lines. Translations are further tables of the same form.
 #pragma once
 
 #include <cstdint>
@@ -44,9 +44,15 @@ class LabelTable {
 // the last kept '%' is dropped.
 std::vector<std::string> SplitAboutText(std::string_view text, std::size_t maxLines);
 
-// The process-wide table; LoadLabels fills it from resource 484.
+// The process-wide table; LoadLabels fills it from resource 484 in the user's language
+// where the saver carries one (resource type "CustomData.<language>"), else in English.
 LabelTable& Labels();
 void LoadLabels();
+void LoadLabelsFor(std::string_view language);
+// The two-letter language of the user's messages from LC_ALL, LC_MESSAGES or LANG (the
+// first one set): "de" for de_DE.UTF-8, "" for C, POSIX or nothing.
+std::string UserLanguage();
+std::string LanguageOfLocale(std::string_view locale);
 std::string GetLabel(std::string_view key);
 
 }  // namespace qm

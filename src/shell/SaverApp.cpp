@@ -9,6 +9,8 @@
 #include "platform/Clock.h"
 #include "platform/EmbeddedResources.h"
 #include "platform/RegistryFile.h"
+#include "platform/GtkDialogView.h"
+#include "shell/ConfigDialog.h"
 #include "shell/LabelTable.h"
 #include "shell/MessageBox.h"
 
@@ -66,7 +68,7 @@ void SaverApp::SetServices(WindowSystem* windows, RegistryFile* registry, Launch
 int SaverApp::WinMain(HINSTANCE instance) {
   Start(instance);
   Dispatch();
-  return 0;
+  return m_iExitCode;
 }
 
 void SaverApp::Start(HINSTANCE instance) {
@@ -80,6 +82,14 @@ void SaverApp::Start(HINSTANCE instance) {
   SetProcessLog(&m_Log);
   if (m_iMode == Config) m_Log.Open("Config_Log.txt");
   else if (m_iMode != ChangePassword) m_Log.Open("Saver_Log.txt");
+  if (m_iMode == Config && !FindDialogHost()) {
+    std::fprintf(stderr, "quillmoor: the settings dialog needs a display, and none could be "
+                         "opened (is DISPLAY set?)\n");
+    m_Log.Close();
+    m_iExitCode = 1;
+    m_bCanRun = false;
+    return;
+  }
 
   m_bCanRun = m_DeviceList.CreateAndEnumerate() == 0;
   if (m_WindowLock.IsHeldByAnotherProcess(kWindowClass) ||
@@ -166,7 +176,15 @@ HRESULT SaverApp::CreateSaverWindows() {
   if (m_iMode == Preview) {
     params.kind = WindowKind::Child;
     params.parent = m_hParentWnd;
+    // The live scene needs a window that can take the device; where the parent's screen
+    // gives none, a plain child shows the still picture.
+    params.openGL = true;
     m_hWnd = m_pWindows->CreateWindow(params);
+    m_bPreviewOpenGL = m_hWnd != 0;
+    if (!m_hWnd) {
+      params.openGL = false;
+      m_hWnd = m_pWindows->CreateWindow(params);
+    }
     if (m_hWnd) LoadPreviewBitmap();
   } else if (m_iMode == SaverMode::Test) {
     params.kind = WindowKind::TopLevel;
@@ -238,10 +256,30 @@ int SaverApp::Dispatch() {
   return 0;
 }
 
+bool SaverApp::FindDialogHost() {
+  if (m_pDialogHost) return true;
+  m_pOwnDialogHost = CreateGtkDialogHost();
+  m_pDialogHost = m_pOwnDialogHost.get();
+  return m_pDialogHost != nullptr;
+}
+
 void SaverApp::RunConfigDialog() {
-  std::fprintf(stderr, "quillmoor: the configuration dialog is not available in this build; "
-                       "edit %s or run with /t or /s\n",
-               m_pRegistry ? m_pRegistry->Path().c_str() : "the settings file");
+  if (!FindDialogHost()) {
+    m_iExitCode = 1;
+    return;
+  }
+  // An open dialog holds the lock named after its title, so that no saver starts and no
+  // second dialog opens meanwhile.
+  const std::string title = Labels().ConfigurationTitle();
+  if (!m_WindowLock.Acquire(title)) return;
+  ConfigDialog dialog(*this, *m_pDialogHost);
+  if (dialog.Run() < 0) {
+    std::fprintf(stderr, "quillmoor: the settings dialog could not be shown\n");
+    m_iExitCode = 1;
+  }
+  m_Log.Close();
+  m_WindowLock.Release(title);
+  m_hWnd = 0;
 }
 
 int SaverApp::RunLoop() {
@@ -262,6 +300,8 @@ int SaverApp::RunLoop() {
     AfterSceneData(pDevice);
     StartSound();
     m_Log.Write("All Data Was Loaded.");
+  } else {
+    StartPreviewScene();
   }
   m_pWindows->SetTimer(m_hWnd, kFpsTimer, 1000);
   m_bQuit = false;
@@ -270,7 +310,7 @@ int SaverApp::RunLoop() {
   while (msg.message != WM_QUIT && !m_bQuit) {
     if (m_pWindows->PeekMessage(msg)) {
       if (msg.message != WM_QUIT) HandleMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam);
-    } else if (m_iMode != Preview) {
+    } else if (m_iMode != Preview || pDevice) {
       if (m_pObserver && !m_pObserver->BeforeFrame(*this)) {
         EndRun();
         break;
@@ -281,6 +321,34 @@ int SaverApp::RunLoop() {
     GetClock().Sleep(2);
   }
   return 0;
+}
+
+bool SaverApp::StartPreviewScene() {
+  if (m_bPreviewOpenGL) {
+    // The back buffer takes the preview's own size, whatever mode the saver runs in.
+    const std::int32_t useDesktop = m_Settings.m_bUseDesktopSettings;
+    m_Settings.m_bUseDesktopSettings = 1;
+    const int created = CreateDisplayDevice(m_hWnd);
+    m_Settings.m_bUseDesktopSettings = useDesktop;
+    if (created == 0) {
+      // No music: the preview is a small picture inside another program's window.
+      LoadDigitTextures(pDevice, m_Overlay);
+      LoadSceneData(pDevice);
+      AfterSceneData(pDevice);
+      return true;
+    }
+    m_Log.Write("No device for the preview; showing the picture.");
+    m_pWindows->DestroyWindow(m_hWnd);
+    WindowParams params;
+    params.title = kWindowTitle;
+    params.kind = WindowKind::Child;
+    params.parent = m_hParentWnd;
+    m_hWnd = m_pWindows->CreateWindow(params);
+    m_bPreviewOpenGL = false;
+    if (m_hWnd) LoadPreviewBitmap();
+  }
+  if (m_hWnd && m_bHasPreviewBitmap) m_pWindows->PaintBitmap(m_hWnd, m_PreviewBitmap);
+  return false;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -296,7 +364,7 @@ LRESULT SaverApp::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       break;
     case WM_PAINT:
       if (m_iMode == Preview) {
-        if (m_bHasPreviewBitmap) m_pWindows->PaintBitmap(hwnd, m_PreviewBitmap);
+        if (m_bHasPreviewBitmap && !pDevice) m_pWindows->PaintBitmap(hwnd, m_PreviewBitmap);
         return 0;
       }
       break;

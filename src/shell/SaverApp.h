@@ -26,6 +26,7 @@
 
 namespace qm {
 
+class DialogHost;
 class RegistryFile;
 
 inline constexpr const char* kWindowClass = "VS D3D QUILLMOOR3D";
@@ -87,6 +88,9 @@ class SaverApp {
   // Platform services; must be set before WinMain. Neither is owned.
   void SetServices(WindowSystem* windows, RegistryFile* registry, LaunchOptions options);
   void SetRunObserver(RunObserver* observer) { m_pObserver = observer; }
+  // Where the settings dialog is shown (tests); by default the GTK view when a display
+  // exists. Not owned.
+  void SetDialogHost(DialogHost* host) { m_pDialogHost = host; }
 
   // --- Virtual operations, in their table order
   virtual void CreateScene() {}
@@ -110,6 +114,7 @@ class SaverApp {
   virtual void ReportScene(class JsonWriter& /*report*/) const {}
 
   // --- The core
+  // Returns the process's exit status: 0, or 1 when the settings dialog could not open.
   int WinMain(HINSTANCE instance);
   void Start(HINSTANCE instance);
   SaverMode ReadCommandLine(const char* text);
@@ -127,6 +132,8 @@ class SaverApp {
   int CreateDisplayDevice(HWND hwnd);
   void ReleaseDisplayDevice();
   void ResetGammaToLinear();
+  // Copies the device list's current choice into m_Settings (width, height, bits, FSAA).
+  void ApplySelectedModeToSettings();
 
   // --- State the Parts share (names as the design has them)
   bool m_bQuit = false;
@@ -152,6 +159,7 @@ class SaverApp {
   int nFramesCounted = 0;
   float fLastFrameTime = 0.0f;
   bool m_bHasPreviewBitmap = false;
+  bool m_bPreviewOpenGL = false;  // the preview's child window can take the device
   Bitmap24 m_PreviewBitmap;
   int m_nMouseMoves = kMouseMovesTolerated;
   bool m_bLogEnabled = false;
@@ -180,11 +188,17 @@ class SaverApp {
   HRESULT CreateSaverWindows();
   void RunStartupWait();
   void LoadPreviewBitmap();
-  void ApplySelectedModeToSettings();
+  // Preview: the device and the scene in the child window, or, where no device can be
+  // made there, a plain child with the still picture. True for the live scene.
+  bool StartPreviewScene();
+  bool FindDialogHost();
 
   WindowSystem* m_pWindows = nullptr;
   RegistryFile* m_pRegistry = nullptr;
   RunObserver* m_pObserver = nullptr;
+  DialogHost* m_pDialogHost = nullptr;
+  std::unique_ptr<DialogHost> m_pOwnDialogHost;
+  int m_iExitCode = 0;
   LaunchOptions m_Launch;
   InstanceLock m_WindowLock;
   bool m_bEnded = false;

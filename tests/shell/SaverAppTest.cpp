@@ -309,22 +309,39 @@ TEST_F(SaverAppTest, SettingsChooseTheModeAndTheChoiceComesBack) {
   EXPECT_EQ(app.presentParams.BackBufferWidth, 640u);
 }
 
-TEST_F(SaverAppTest, PreviewPaintsAndNeverCreatesADevice) {
+TEST_F(SaverAppTest, PreviewDrawsTheLiveSceneWithoutMusicWhenItsWindowTakesADevice) {
   RecordingApp app;
-  script.limit = 0;
-  windows.onIdle = [this] {
-    static int idle = 0;
-    if (++idle == 3) windows.queue.push_back({1, WM_CLOSE, 0, 0});
-    else windows.queue.push_back({1, WM_PAINT, 0, 0});
-  };
+  script.limit = 3;
   Run(app, "quillmoor /p 1234");
   ASSERT_EQ(windows.created.size(), 1u);
   EXPECT_EQ(windows.created[0].kind, WindowKind::Child);
   EXPECT_EQ(windows.created[0].parent, 1234u);
-  EXPECT_EQ(d3d->Log()->Count("CreateDevice"), 0u);
+  EXPECT_TRUE(windows.created[0].openGL);
+  EXPECT_EQ(d3d->Log()->Count("CreateDevice"), 1u);
+  EXPECT_EQ(app.Count("LoadSceneData"), 1);
+  EXPECT_EQ(app.Count("RenderFrame"), 3);
+  EXPECT_EQ(app.Count("StartSound"), 0);
+}
+
+TEST_F(SaverAppTest, PreviewWithoutADevicePaintsThePictureInAPlainChild) {
+  d3d->Script().createDeviceFailures = -1;
+  RecordingApp app;
+  script.limit = 0;
+  windows.onIdle = [this] {
+    static int idle = 0;
+    if (++idle == 3) windows.queue.push_back({2, WM_CLOSE, 0, 0});
+    else windows.queue.push_back({2, WM_PAINT, 0, 0});
+  };
+  Run(app, "quillmoor /p 1234");
+  ASSERT_EQ(windows.created.size(), 2u);
+  ASSERT_FALSE(windows.destroyed.empty());
+  EXPECT_EQ(windows.destroyed[0], 1u) << "the window that could take no device goes first";
+  EXPECT_EQ(windows.created[1].kind, WindowKind::Child);
+  EXPECT_EQ(windows.created[1].parent, 1234u);
+  EXPECT_FALSE(windows.created[1].openGL);
+  EXPECT_GE(windows.painted, 1);
   EXPECT_EQ(app.Count("RenderFrame"), 0);
-  EXPECT_EQ(app.calls, (std::vector<std::string>{"CreateScene", "QueryDeviceCaps",
-                                                 "ReadSceneSettings"}));
+  EXPECT_EQ(app.Count("LoadSceneData"), 0);
 }
 
 TEST_F(SaverAppTest, PreviewOfAMissingWindowEndsAtOnce) {
