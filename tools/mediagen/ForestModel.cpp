@@ -208,8 +208,9 @@ void AddLeafLitter(XMesh& m) {
     float x = -10 + rng.Range(-half, half);
     float angle = rng.Range(0, 2 * kPi), curl = rng.Range(0.15f, 0.6f);
     // Leaves that overlap lie at slightly different heights so that neither flickers through
-    // the other; a handful of steps is enough, and keeps every leaf close to the floor.
-    float lift = kLitterLift + 0.1f * static_cast<float>(k % 5);
+    // the other; a handful of steps is enough, and keeps every leaf close to the floor. Four
+    // steps against five tints: neighbours in the sequence differ in both.
+    float lift = kLitterLift + 0.12f * static_cast<float>(k % 4);
     XMesh leaf = LitterLeaf({x, y, 0}, angle, length, curl, lift);
     for (uint32_t& fm : leaf.faceMaterials) fm = first + static_cast<uint32_t>(k % kinds);
     m.Append(leaf);
