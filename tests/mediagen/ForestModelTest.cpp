@@ -1,6 +1,7 @@
 // The glade model as the scene reads it: every named frame family, the web's frame as a
 // closed loop facing the camera in the middle of the view after the loader's re-centring,
-// paths that lie on bark, and meshes whose blocks agree with each other.
+// paths that lie on bark, meshes whose blocks agree with each other, and fallen leaves that
+// lie on the floor.
 #include "ForestModel.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "mediagen/XTextReader.h"
 
@@ -201,6 +203,46 @@ TEST_F(MediagenForestTest, LeafTemplatesHaveDistinctPointsAndFacingTriangles) {
     float nz = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
     EXPECT_GT(nz, 0) << "leaf triangles face +z";
   }
+}
+
+TEST_F(MediagenForestTest, FloorHasItsOwnTextureAndTheLeafLitterLiesOnIt) {
+  ASSERT_EQ(m_frames.count("ground"), 1u);
+  const ReadMesh& ground = m_frames.at("ground").frame->meshes.at(0);
+  ASSERT_EQ(ground.textures.size(), ground.materialCount) << "every material of the floor is textured";
+  auto texture = [&](size_t face) { return ground.textures.at(ground.faceMaterials.at(face)); };
+  std::vector<std::array<Vec, 3>> floor;
+  std::set<unsigned> litter;
+  for (size_t f = 0; f < ground.faces.size(); ++f) {
+    const auto& face = ground.faces[f];
+    if (texture(f) == "Ground.jpg")
+      floor.push_back({ground.positions[face[0]], ground.positions[face[1]], ground.positions[face[2]]});
+    else if (texture(f) == "Leaves.dds")
+      litter.insert(face.begin(), face.end());
+  }
+  ASSERT_GT(floor.size(), 100u) << "the floor wears its own texture, not a bark";
+  ASSERT_GT(litter.size(), 9u * 100) << "a few hundred fallen leaves";
+  // Height of the floor's triangles under a point; NaN where there is no floor.
+  auto floorHeight = [&](float x, float y) {
+    for (const auto& t : floor) {
+      float e1x = t[1][0] - t[0][0], e1y = t[1][1] - t[0][1], e2x = t[2][0] - t[0][0], e2y = t[2][1] - t[0][1];
+      float det = e1x * e2y - e1y * e2x;
+      float s1 = ((x - t[0][0]) * e2y - (y - t[0][1]) * e2x) / det;
+      float s2 = (e1x * (y - t[0][1]) - e1y * (x - t[0][0])) / det;
+      if (s1 >= -1e-4f && s2 >= -1e-4f && s1 + s2 <= 1 + 1e-4f)
+        return t[0][2] + (t[1][2] - t[0][2]) * s1 + (t[2][2] - t[0][2]) * s2;
+    }
+    return std::nanf("");
+  };
+  float lowest = 1e9f, highest = -1e9f;
+  for (unsigned v : litter) {
+    const Vec& p = ground.positions[v];
+    float below = floorHeight(p[0], p[1]);
+    ASSERT_FALSE(std::isnan(below)) << "a fallen leaf hangs beyond the floor at " << p[0] << ", " << p[1];
+    lowest = std::min(lowest, p[2] - below);
+    highest = std::max(highest, p[2] - below);
+  }
+  EXPECT_GE(lowest, gen::kLitterLift - 1e-3f) << "no leaf sinks into the floor";
+  EXPECT_LE(highest, gen::kLitterReach) << "no leaf floats above the floor";
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 // clusters and their templates; carriers (web frame, paths, strands); balancing and offset.
 #include "ForestModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "Noise.h"
 #include "Shapes.h"
@@ -99,48 +101,130 @@ XFrame LimbFrame(const Limb& l) {
 
 // ---- the floor ----------------------------------------------------------------------------
 
+const char* const kGround = "Ground.jpg";
+
 float GroundHeight(float x, float y) {
   return -62 + 0.13f * (y + 40) + (Fbm(x * 0.04f, y * 0.04f, 5, 3) - 0.5f) * 6;
 }
 
-XFrame Ground() {
+// The floor's grid: rows from the front edge back, each as wide as the view there.
+constexpr int kFloorColumns = 30, kFloorRows = 12;
+constexpr float kFloorFront = -36, kFloorDepth = 96;
+constexpr float kFloorTextureSpan = 45;  // units of floor one tile of its texture covers
+
+float FloorRowY(int j) { return kFloorFront + kFloorDepth * static_cast<float>(j) / kFloorRows; }
+
+// Half the width of the floor at depth y, about its middle x = -10. Rows follow the view's
+// widening so that no vertex lies far outside it.
+float FloorHalfWidth(float y) { return std::fmin(0.58f * (y + 138) + 10, std::sqrt(118.0f * 118 - y * y - 50 * 50)); }
+
+Vec3 FloorVertex(int i, int j) {
+  float y = FloorRowY(j), half = FloorHalfWidth(y);
+  float x = -10 - half + 2 * half * static_cast<float>(i) / kFloorColumns;
+  return {x, y, GroundHeight(x, y)};
+}
+
+// Height of the floor as drawn (its triangles, not the smooth field they sample) at (x, y),
+// so that what lies on it neither floats nor sinks in.
+float FloorSurfaceHeight(float x, float y) {
+  float rowF = (y - kFloorFront) / kFloorDepth * kFloorRows;
+  int j = std::clamp(static_cast<int>(std::floor(rowF)), 0, kFloorRows - 1);
+  float t = std::clamp(rowF - static_cast<float>(j), 0.0f, 1.0f);
+  float half = Mix(FloorHalfWidth(FloorRowY(j)), FloorHalfWidth(FloorRowY(j + 1)), t);
+  int around = static_cast<int>(std::floor((x + 10 + half) / (2 * half) * kFloorColumns));
+  // Of the triangles in the cells around the point, the one it lies in (or is closest to).
+  float best = -1e9f, height = GroundHeight(x, y);
+  for (int i = std::max(0, around - 1); i <= std::min(kFloorColumns - 1, around + 1); ++i) {
+    Vec3 a = FloorVertex(i, j), b = FloorVertex(i + 1, j), c = FloorVertex(i, j + 1), d = FloorVertex(i + 1, j + 1);
+    const Vec3 tris[2][3] = {{a, b, c}, {b, d, c}};
+    for (const auto& tri : tris) {
+      Vec3 p = tri[0], e1 = tri[1] - p, e2 = tri[2] - p;
+      float det = e1.x * e2.y - e1.y * e2.x;
+      float s1 = ((x - p.x) * e2.y - (y - p.y) * e2.x) / det, s2 = (e1.x * (y - p.y) - e1.y * (x - p.x)) / det;
+      float inside = std::min({s1, s2, 1 - s1 - s2});
+      if (inside > best) {
+        best = inside;
+        height = p.z + e1.z * s1 + e2.z * s2;
+      }
+    }
+  }
+  return height;
+}
+
+XMesh FloorMesh() {
   XMesh m;
-  const int nx = 30, ny = 12;
-  for (int j = 0; j <= ny; ++j)
-    for (int i = 0; i <= nx; ++i) {
-      // Rows follow the view's widening so that no vertex lies far outside it.
-      float y = -36 + 96.0f * j / ny;
-      float half = std::fmin(0.58f * (y + 138) + 10, std::sqrt(118.0f * 118 - y * y - 50 * 50));
-      float x = -10 - half + 2 * half * i / nx;
-      float z = GroundHeight(x, y);
-      Vec3 n = Normalize({GroundHeight(x - 1, y) - GroundHeight(x + 1, y), GroundHeight(x, y - 1) - GroundHeight(x, y + 1), 2});
-      m.AddVertex({x, y, z}, Normalize(n + Vec3{0, -0.6f, 0}), x / 30, y / 30);
+  for (int j = 0; j <= kFloorRows; ++j)
+    for (int i = 0; i <= kFloorColumns; ++i) {
+      Vec3 p = FloorVertex(i, j);
+      Vec3 n = Normalize({GroundHeight(p.x - 1, p.y) - GroundHeight(p.x + 1, p.y),
+                          GroundHeight(p.x, p.y - 1) - GroundHeight(p.x, p.y + 1), 2});
+      m.AddVertex(p, Normalize(n + Vec3{0, -0.6f, 0}), p.x / kFloorTextureSpan, p.y / kFloorTextureSpan);
     }
-  for (uint32_t j = 0; j < ny; ++j)
-    for (uint32_t i = 0; i < nx; ++i) {
-      uint32_t a = j * (nx + 1) + i;
-      m.AddTriangle(a, a + 1, a + nx + 1);
-      m.AddTriangle(a + 1, a + nx + 2, a + nx + 1);
+  const uint32_t row = kFloorColumns + 1;
+  for (uint32_t j = 0; j < kFloorRows; ++j)
+    for (uint32_t i = 0; i < kFloorColumns; ++i) {
+      uint32_t a = j * row + i;
+      m.AddTriangle(a, a + 1, a + row);
+      m.AddTriangle(a + 1, a + row + 1, a + row);
     }
-  m.materials.push_back(Textured(kTreeSmall, {0.55f, 0.42f, 0.3f, 1}, 0.1f));
-  // Fallen leaves in autumn tints, lying on the floor.
+  m.materials.push_back(Textured(kGround, {0.9f, 0.86f, 0.8f, 1}, 0.1f));
+  return m;
+}
+
+// One fallen leaf lying on the floor: a card of 3 x 3 points, each following the floor's
+// height, its sides curled up a little and its tip lifted, as dry leaves lie.
+XMesh LitterLeaf(Vec3 at, float angle, float length, float curl, float lift) {
+  Vec3 along{std::cos(angle), std::sin(angle), 0};
+  Vec3 across{-along.y, along.x, 0};
+  const float width = length * 0.5f;
+  XMesh m = Card(at - across * (width / 2) - along * (0.2f * length), across * width, along * length, {0, 0, 1}, 0,
+                 {0, 1, 1, 0});
+  for (size_t k = 0; k < m.positions.size(); ++k) {
+    float side = static_cast<float>(k % 3) - 1, t = static_cast<float>(k / 3) / 2;
+    Vec3& p = m.positions[k];
+    p.z = FloorSurfaceHeight(p.x, p.y) + lift + curl * (side * side + 0.6f * t * t);
+    Vec3 n = Normalize(Vec3{0, 0, 1} - across * (side * curl * 0.6f));
+    m.normals[k] = Normalize(n + Vec3{0, -0.6f, 0});
+  }
+  return m;
+}
+
+// Fallen leaves in autumn tints, scattered over the floor. Their count is held where the
+// model's vertex count (and with it the time to load it) stays as it was.
+constexpr int kLitterLeaves = 250;
+
+void AddLeafLitter(XMesh& m) {
   Rng rng(11);
   const Rgba tints[] = {{1.1f, 0.7f, 0.3f, 1}, {0.9f, 0.52f, 0.24f, 1}, {1.15f, 0.95f, 0.42f, 1},
                         {0.8f, 0.66f, 0.38f, 1}, {0.9f, 1.0f, 0.5f, 1}};
-  for (int t = 0; t < 5; ++t) m.materials.push_back(Textured(kLeaf, tints[t], 0.1f));
-  for (int k = 0; k < 260; ++k) {
-    float y = rng.Range(-12, 58), half = 0.5f * (y + 138);
-    float x = -10 + rng.Range(-half, half), size = rng.Range(6, 11);
-    float ang = rng.Range(0, 2 * kPi);
-    Vec3 d{std::cos(ang), std::sin(ang), 0};
-    Vec3 side{-d.y, d.x, 0};
-    Vec3 base{x, y, GroundHeight(x, y) + 0.4f + 0.02f * k};
-    XMesh leaf = Card(base - side * (size * 0.25f), side * (size * 0.5f), d * size + Vec3{0, 0, size * 0.25f}, {0, -1.2f, 1}, size * 0.08f,
-                      {0, 1, 1, 0});
-    for (uint32_t& fm : leaf.faceMaterials) fm = static_cast<uint32_t>(1 + k % 5);
+  const uint32_t first = static_cast<uint32_t>(m.materials.size());
+  for (const Rgba& tint : tints) m.materials.push_back(Textured(kLeaf, tint, 0.1f));
+  const int kinds = static_cast<int>(std::size(tints));
+  for (int k = 0; k < kLitterLeaves; ++k) {
+    float length = rng.Range(6, 11);
+    // Wholly on the floor: a leaf reaches less than its length from where it is placed.
+    float y = rng.Range(-12, kFloorFront + kFloorDepth - length);
+    float half = std::fmin(FloorHalfWidth(y - length), FloorHalfWidth(y + length)) - length;
+    float x = -10 + rng.Range(-half, half);
+    float angle = rng.Range(0, 2 * kPi), curl = rng.Range(0.15f, 0.6f);
+    // Leaves that overlap lie at slightly different heights so that neither flickers through
+    // the other; a handful of steps is enough, and keeps every leaf close to the floor. Four
+    // steps against five tints: neighbours in the sequence differ in both.
+    float lift = kLitterLift + 0.12f * static_cast<float>(k % 4);
+    XMesh leaf = LitterLeaf({x, y, 0}, angle, length, curl, lift);
+    for (uint32_t& fm : leaf.faceMaterials) fm = first + static_cast<uint32_t>(k % kinds);
     m.Append(leaf);
   }
-  // Ferns and seedlings standing at the back of the glade.
+}
+
+XFrame Ground() {
+  XMesh m = FloorMesh();
+  AddLeafLitter(m);
+  // Ferns and seedlings standing at the back of the glade. Their places are drawn from the
+  // stream the scene's size was fitted with (its farthest vertex is a fern's tip), so the
+  // first 1040 numbers are passed over.
+  Rng rng(11);
+  for (int k = 0; k < 1040; ++k) rng.Next();
   m.materials.push_back(Textured(kSpray, {0.75f, 0.95f, 0.6f, 1}, 0.12f));
   uint32_t spray = static_cast<uint32_t>(m.materials.size() - 1);
   for (int k = 0; k < 11; ++k) {

@@ -15,6 +15,11 @@ namespace qm::gen {
 // web.
 constexpr Vec3 kForestFileOffset{-45, 0, 180};
 
+// Fallen leaves lie this far above the floor's surface at least; their curl, and the small
+// steps that keep overlapping leaves apart, lift parts of them up to kLitterReach above it.
+constexpr float kLitterLift = 0.25f;
+constexpr float kLitterReach = 2.0f;
+
 XModel BuildForest();
 
 // Mean and largest distance from it of every vertex that is not exactly at the origin, the

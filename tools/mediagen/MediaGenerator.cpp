@@ -17,6 +17,7 @@ namespace qm::gen {
 namespace {
 
 constexpr int kJpegQuality = 85;
+constexpr int kBackdropSize = 1024;  // backdrop files are square; see BackdropTexture
 
 // Collects the files of one run and reports the first failure.
 class Output {
@@ -41,6 +42,7 @@ std::map<std::string, Image> SceneTextures() {
   std::map<std::string, Image> t;
   t["Tree_big.jpg"] = PaintBark(512, true);
   t["Tree_small.jpg"] = PaintBark(256, false);
+  t["Ground.jpg"] = PaintForestFloor(512);
   t["Leaves.dds"] = PaintLeaf(512);
   t["Leaves_brunch.dds"] = PaintLeafSpray(512);
   t["spider01.jpg"] = PaintSpiderSkin(256);
@@ -125,8 +127,8 @@ int GenerateMedia(const GeneratorOptions& options) {
   std::vector<Image> backdrops;
   std::map<std::string, Image> backgroundFiles;
   for (int mood = 1; mood <= 5; ++mood) {
-    backdrops.push_back(PaintBackground(mood, 1024));
-    backgroundFiles["background_0" + std::to_string(mood) + ".jpg"] = backdrops.back();
+    backdrops.push_back(PaintBackdropView(mood, kBackdropSize));
+    backgroundFiles["background_0" + std::to_string(mood) + ".jpg"] = BackdropTexture(backdrops.back(), kBackdropSize);
   }
   std::vector<NamedModel> models = {{"forest.X", BuildForest()}};
   for (NamedModel& c : BuildCreatures()) models.push_back(std::move(c));

@@ -46,28 +46,31 @@ Mood MoodOf(int mood) {
   }
 }
 
+// Pictures are painted in units of their height: u runs 0..aspect across, v 0..1 down, so
+// that every shape keeps its proportions whatever the picture's width.
 void PaintBackdropBase(Image& img, const Mood& m, uint32_t seed) {
-  int s = img.Width();
-  for (int y = 0; y < s; ++y)
-    for (int x = 0; x < s; ++x) {
-      float u = (x + 0.5f) / s, v = (y + 0.5f) / s;
+  const int w = img.Width(), h = img.Height();
+  const float aspect = static_cast<float>(w) / h;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      float u = (x + 0.5f) / h, v = (y + 0.5f) / h;
       float foliage = Fbm(u * 5, v * 5, seed, 5);
       Rgba c = MixRgba(m.top, m.middle, Smoothstep(0.05f, 0.55f, v + (foliage - 0.5f) * 0.5f));
       c = MixRgba(c, m.floor, Smoothstep(0.62f, 0.85f, v + (foliage - 0.5f) * 0.15f));
       float gaps = Smoothstep(0.6f, 0.78f, Fbm(u * 7 + 3, v * 7, seed + 1, 4)) * Smoothstep(0.7f, 0.1f, v);
       c = MixRgba(c, m.top * 1.1f, gaps * 0.8f);
-      float light = std::exp(-std::pow((u - m.lightX) / 0.45f, 2.0f)) * 0.25f;
+      float light = std::exp(-std::pow((u / aspect - m.lightX) / 0.45f, 2.0f)) * 0.25f;
       c = c * (0.85f + light + 0.3f * (foliage - 0.5f));
       img.At(x, y) = c;
     }
   // Distant trunks, darker toward the floor.
   Rng rng(seed + 2);
   for (int t = 0; t < 9; ++t) {
-    float cx = rng.Range(0, 1) * s, w = rng.Range(0.02f, 0.09f) * s, lean = rng.Range(-0.05f, 0.05f);
+    float cx = rng.Range(0, 1) * w, width = rng.Range(0.02f, 0.09f) * h, lean = rng.Range(-0.05f, 0.05f);
     float depth = rng.Range(0.2f, 0.85f);
-    for (int y = 0; y < s; ++y)
-      for (int x = 0; x < s; ++x) {
-        float d = std::fabs(x - (cx + lean * y)) / w;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        float d = std::fabs(x - (cx + lean * y)) / width;
         if (d > 1) continue;
         float k = Smoothstep(1, 0.6f, d) * (1 - depth * 0.8f);
         img.At(x, y) = MixRgba(img.At(x, y), m.trunk * (0.8f + 0.3f * (1 - d)), k);
@@ -77,14 +80,14 @@ void PaintBackdropBase(Image& img, const Mood& m, uint32_t seed) {
 
 void AddBokeh(Image& img, const Mood& m, uint32_t seed) {
   Rng rng(seed + 3);
-  int s = img.Width();
+  const int w = img.Width(), h = img.Height();
   for (int k = 0; k < m.bokehCount; ++k) {
     float u = rng.Range(0, 1), v = rng.Range(0, 0.75f);
     float near = std::exp(-std::pow((u - m.lightX) / 0.5f, 2.0f));
-    float r = m.bokehSize * rng.Range(0.5f, 1.6f) * s / 512;
+    float r = m.bokehSize * rng.Range(0.5f, 1.6f) * h / 512;
     Rgba c = m.bokeh;
     c.a = rng.Range(0.08f, 0.3f) * (0.4f + near) * (1 - v);
-    img.Splat(u * s, v * s, r, c, 0.25f, true);
+    img.Splat(u * w, v * h, r, c, 0.25f, true);
   }
 }
 
@@ -92,20 +95,21 @@ void AddBokeh(Image& img, const Mood& m, uint32_t seed) {
 
 // ---- backdrops ----------------------------------------------------------------------------
 
-Image PaintBackground(int mood, int size) {
+Image PaintBackdropView(int mood, int height) {
   Mood m = MoodOf(mood);
   uint32_t seed = 1000u + static_cast<uint32_t>(mood) * 37u;
+  const int width = static_cast<int>(std::lround(height * kBackdropQuadAspect));
   // The soft base is painted small (it is blurred far below that resolution anyway) and
   // enlarged; the highlights are splashed on at full size so their rims stay round.
-  Image base(size / 4, size / 4);
+  Image base(width / 4, height / 4);
   PaintBackdropBase(base, m, seed);
-  base.Blur(size / 160.0f, false);
-  Image img = base.Resized(size, size);
+  base.Blur(height / 160.0f, false);
+  Image img = base.Resized(width, height);
   AddBokeh(img, m, seed);
-  img.Blur(size / 400.0f + 1, false);
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) {
-      float v = (y + 0.5f) / size;
+  img.Blur(height / 400.0f + 1, false);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      float v = (y + 0.5f) / height;
       Rgba& p = img.At(x, y);
       float haze = m.haze * (1 - 0.5f * v);
       p = MixRgba(p, m.top * 0.95f, haze);
@@ -114,10 +118,28 @@ Image PaintBackground(int mood, int size) {
   return img;
 }
 
+Image BackdropTexture(const Image& view, int size) {
+  // Squeezed across: the quad stretches it back to the view's proportions, and a square
+  // power-of-two picture loads without being resampled.
+  return view.Resized(size, size);
+}
+
 // ---- derived pictures ---------------------------------------------------------------------
 
+Image CroppedTo(const Image& img, int w, int h) {
+  // The largest centred rectangle of the target's proportions, then resized.
+  float scale = std::min(static_cast<float>(img.Width()) / w, static_cast<float>(img.Height()) / h);
+  int cw = std::clamp(static_cast<int>(std::lround(w * scale)), 1, img.Width());
+  int ch = std::clamp(static_cast<int>(std::lround(h * scale)), 1, img.Height());
+  int x0 = (img.Width() - cw) / 2, y0 = (img.Height() - ch) / 2;
+  Image crop(cw, ch);
+  for (int y = 0; y < ch; ++y)
+    for (int x = 0; x < cw; ++x) crop.At(x, y) = img.At(x0 + x, y0 + y);
+  return crop.Resized(w, h);
+}
+
 Image Thumbnail(const Image& background, int size, bool dim) {
-  Image t = background.Resized(size, size);
+  Image t = CroppedTo(background, size, size);
   if (dim)
     for (int y = 0; y < size; ++y)
       for (int x = 0; x < size; ++x) {
@@ -152,7 +174,7 @@ void DrawWeb(Image& img, float cx, float cy, float r, Rgba colour) {
 }  // namespace
 
 Image PaintLoadingBackdrop(const Image& background) {
-  Image img = background.Resized(512, 512);
+  Image img = CroppedTo(background, 512, 512);
   for (int y = 0; y < 512; ++y)
     for (int x = 0; x < 512; ++x) {
       float d = std::hypot(x / 512.0f - 0.5f, y / 512.0f - 0.5f);
@@ -190,7 +212,7 @@ Image PaintLogo() {
 Image PaintBlankCorner() { return Image(1, 1, {1, 1, 1, 0}); }
 
 Image PaintEmblemPicture(const Image& background, int w, int h) {
-  Image img = background.Resized(w, h);
+  Image img = CroppedTo(background, w, h);
   DrawWeb(img, w * 0.5f, h * 0.45f, std::min(w, h) * 0.42f, {1, 1, 0.95f, 0.55f});
   return img;
 }

@@ -9,8 +9,17 @@
 
 namespace qm::gen {
 
-// Backdrop 1..5: morning, midday, evening, mist, after rain.
-Image PaintBackground(int mood, int size);
+// The scene stretches a backdrop over a quad 255 wide and 212 high.
+constexpr float kBackdropQuadAspect = 255.0f / 212.0f;
+
+// Backdrop 1..5 (morning, midday, evening, mist, after rain) as it is seen on the quad:
+// `height` pixels high and kBackdropQuadAspect times as wide.
+Image PaintBackdropView(int mood, int height);
+// The backdrop's file: the view squeezed into a size x size square.
+Image BackdropTexture(const Image& view, int size);
+// The largest centred part of a picture with the proportions w:h, resized to w x h.
+Image CroppedTo(const Image& img, int w, int h);
+// The pictures below take a backdrop's view and crop it to their own proportions.
 // The thumbnail of a backdrop; dim ones are darker and greyer.
 Image Thumbnail(const Image& background, int size, bool dim);
 Image PaintLoadingBackdrop(const Image& background);

@@ -1,10 +1,11 @@
 // Texture painters: see Textures.h.
 //
-// Sections: bark; leaves; creature skins; threads, rays and environment.
+// Sections: bark; forest floor; leaves; creature skins; threads, rays and environment.
 #include "Textures.h"
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "GenMath.h"
 #include "Noise.h"
@@ -57,32 +58,243 @@ void DrawLeaf(Image& img, float x0, float y0, float x1, float y1, Rgba base, uin
 
 // ---- bark ---------------------------------------------------------------------------------
 
-Image PaintBark(int size, bool big) {
-  // Long bark plates (cells stretched along the trunk) split by deep furrows, fibres along
-  // the grain, and moss or lichen settling in the furrows.
+namespace {
+
+// A tiling height field (0 deep .. 1 high) and a companion mask, filled per pixel.
+struct Relief {
+  int size = 0;
+  std::vector<float> height, mask;
+  explicit Relief(int s) : size(s), height(static_cast<size_t>(s) * s), mask(static_cast<size_t>(s) * s) {}
+  float H(int x, int y) const {
+    x = (x % size + size) % size;
+    y = (y % size + size) % size;
+    return height[static_cast<size_t>(y) * size + x];
+  }
+  // Light on the relief from the upper left, about 1 on flat ground; `strength` scales the
+  // slopes (the relief is a texture, so the light only has to read, not be exact).
+  float Light(int x, int y, float strength) const {
+    float dx = H(x + 1, y) - H(x - 1, y), dy = H(x, y + 1) - H(x, y - 1);
+    return std::clamp(1.0f - (dx + dy) * strength, 0.35f, 1.6f);
+  }
+};
+
+constexpr int kTrunkFurrows = 11;  // furrows around one width of the trunk texture
+
+// The trunk's bark: ridges between furrows that run along the trunk. The furrows are the
+// contour lines of a field that climbs steadily across the texture and wanders along it, so
+// they bunch up and spread apart; where a furrow fades out, the ridges on either side join,
+// and where it deepens again they split. Each ridge breaks across at its own heights.
+void TrunkRelief(Relief& r, uint32_t seed) {
+  const int n = r.size;
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) {
+      float u = (x + 0.5f) / n, v = (y + 0.5f) / n;
+      float wander = Fbm(u * 3, v * 1, seed, 4, 3, 1) - 0.5f;
+      float wobble = Fbm(u * 10, v * 3, seed + 1, 3, 10, 3) - 0.5f;
+      float f = u * kTrunkFurrows + wander * 3.0f + wobble * 0.4f;
+      float cell = f - std::floor(f);
+      float across = std::fabs(cell - 0.5f) * 2;  // 0 on a ridge's crest, 1 in a furrow
+      float open = Smoothstep(0.3f, 0.6f, Fbm(u * 5, v * 4, seed + 2, 3, 5, 4));
+      // A closing furrow narrows to a crack and vanishes rather than growing shallow.
+      float width = (0.35f + 0.45f * Fbm(u * 7, v * 3, seed + 3, 2, 7, 3)) * open;
+      float furrow = width > 0.01f ? Smoothstep(1 - width, 1 - width * 0.6f, across) * Smoothstep(0.01f, 0.08f, width) : 0.0f;
+      int ridge = static_cast<int>(std::floor(f));
+      ridge = (ridge % kTrunkFurrows + kTrunkFurrows) % kTrunkFurrows;
+      float breakAt = v * 3 + Hash2(ridge, 0, seed + 4) + 0.12f * cell + 0.05f * wobble;
+      float gap = std::fabs(breakAt - std::round(breakAt));
+      float crack = Smoothstep(0.03f, 0.008f, gap) * (1 - across) * Smoothstep(0.3f, 0.6f, Hash2(ridge, 1, seed + 4));
+      float scale = Fbm(u * 48, v * 12, seed + 5, 3, 48, 12);
+      float h = (1 - 0.9f * furrow) * (0.85f + 0.15f * (1 - across * across)) - 0.45f * crack + 0.25f * (scale - 0.5f);
+      size_t i = static_cast<size_t>(y) * n + x;
+      r.height[i] = h;
+      r.mask[i] = furrow;
+    }
+}
+
+Image TrunkBark(int size) {
+  // Grey-brown ridges, dark furrows, moss settling in the hollows in patches, a little pale
+  // lichen on the crests.
+  const uint32_t seed = 101;
+  Relief r(size);
+  TrunkRelief(r, seed);
   Image img(size, size);
-  uint32_t seed = big ? 101 : 202;
-  const int cellsU = big ? 9 : 12, cellsV = 2;
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
-      float u = static_cast<float>(x) / size, v = static_cast<float>(y) / size;
-      float wu = (Fbm(u * 6, v * 3, seed + 1, 3, 6, 3) - 0.5f) * 0.5f;
-      float edge = CellularEdge((u + wu / cellsU) * cellsU, v * cellsV, seed, cellsU, cellsV);
-      float rough = Fbm(u * 24, v * 12, seed + 7, 3, 24, 12);
-      float furrow = 1 - Smoothstep(0.02f, 0.16f + 0.1f * rough, edge);
-      float fibre = Fbm(u * 96, v * 6, seed + 2, 3, 96, 6);
-      float grit = Fbm(u * 40, v * 40, seed + 3, 2, 40, 40);
-      float crown = Smoothstep(0.0f, 0.5f, edge);  // plates bulge toward their middle
-      float l = (0.3f + 0.45f * crown) * (0.6f + 0.55f * fibre) * (0.85f + 0.3f * grit);
-      l *= 1 - 0.85f * furrow;
-      Rgba c = big ? Rgba{0.5f * l + 0.02f, 0.43f * l + 0.02f, 0.36f * l + 0.015f, 1}
-                   : Rgba{0.56f * l + 0.04f, 0.45f * l + 0.035f, 0.35f * l + 0.02f, 1};
-      float moss = Smoothstep(0.5f, 0.72f, Fbm(u * 5 + wu, v * 4, seed + 4, 4, 5, 4)) * (0.3f + 0.7f * furrow);
-      c = MixRgba(c, Rgba{0.27f, 0.38f, 0.12f, 1} * (0.6f + 0.7f * grit), moss * (big ? 0.6f : 0.3f));
-      float lichen = Smoothstep(0.74f, 0.8f, Fbm(u * 9, v * 9, seed + 6, 3, 9, 9)) * (1 - furrow);
-      c = MixRgba(c, Rgba{0.55f, 0.6f, 0.48f, 1} * (0.8f + 0.3f * grit), lichen * 0.3f);
+      float u = (x + 0.5f) / size, v = (y + 0.5f) / size;
+      size_t i = static_cast<size_t>(y) * size + x;
+      float h = r.height[i], furrow = r.mask[i];
+      float fibre = Fbm(u * 128, v * 8, seed + 10, 3, 128, 8);
+      float grit = Fbm(u * 64, v * 64, seed + 11, 2, 64, 64);
+      float tone = Fbm(u * 3, v * 3, seed + 12, 3, 3, 3);
+      Rgba crest = MixRgba(Rgb8(140, 126, 108), Rgb8(108, 92, 76), tone);
+      Rgba hollow = Rgb8(30, 22, 16);
+      Rgba c = MixRgba(hollow, crest, Smoothstep(0.2f, 0.75f, h));
+      c = c * ((0.62f + 0.6f * fibre) * (0.85f + 0.3f * grit) * r.Light(x, y, 1.8f));
+      float patch = Smoothstep(0.48f, 0.68f, Fbm(u * 4, v * 3, seed + 13, 4, 4, 3));
+      float fuzz = Fbm(u * 160, v * 160, seed + 14, 2, 160, 160);
+      float moss = patch * Smoothstep(0.15f, 0.7f, furrow + 0.25f * (1 - h));
+      c = MixRgba(c, Rgb8(78, 104, 36) * (0.55f + 0.75f * fuzz), moss * 0.85f);
+      float lichen = Smoothstep(0.7f, 0.78f, Fbm(u * 8, v * 8, seed + 15, 3, 8, 8)) * Smoothstep(0.75f, 0.95f, h);
+      c = MixRgba(c, Rgb8(150, 160, 132) * (0.85f + 0.3f * grit), lichen * 0.5f);
+      c.a = 1;
       img.At(x, y) = c;
     }
+  return img;
+}
+
+// The thin twigs' bark: smooth and fine, with shallow streaks along the twig, pale
+// breathing pores (short dashes across it), green-grey bloom in places and few, thin splits.
+Image TwigBark(int size) {
+  const uint32_t seed = 202;
+  Relief r(size);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      float u = (x + 0.5f) / size, v = (y + 0.5f) / size;
+      float streak = Fbm(u * 24 + 2 * (Fbm(u * 2, v * 2, seed, 2, 2, 2) - 0.5f), v * 3, seed + 1, 3, 24, 3);
+      float f = u * 5 + 1.2f * (Fbm(u * 2, v * 2, seed + 2, 3, 2, 2) - 0.5f);
+      float split = Smoothstep(0.035f, 0.0f, std::fabs(f - std::round(f))) *
+                    Smoothstep(0.6f, 0.72f, Fbm(u * 3, v * 4, seed + 3, 2, 3, 4));
+      size_t i = static_cast<size_t>(y) * size + x;
+      r.height[i] = 0.7f + 0.3f * streak - 0.5f * split;
+      r.mask[i] = split;
+    }
+  Image img(size, size);
+  const int poresU = 7, poresV = 9;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      float u = (x + 0.5f) / size, v = (y + 0.5f) / size;
+      size_t i = static_cast<size_t>(y) * size + x;
+      float fibre = Fbm(u * 96, v * 6, seed + 10, 3, 96, 6);
+      float tone = Fbm(u * 4, v * 4, seed + 11, 3, 4, 4);
+      Rgba c = MixRgba(Rgb8(112, 90, 70), Rgb8(86, 74, 60), tone);
+      c = c * ((0.8f + 0.3f * fibre) * r.Light(x, y, 1.5f));
+      c = MixRgba(c, Rgb8(40, 30, 22), r.mask[i] * 0.6f);
+      // Pores: one per cell of a coarse grid, squashed into dashes across the twig.
+      float pu = u * poresU, pv = v * poresV;
+      int cu = static_cast<int>(std::floor(pu)), cv = static_cast<int>(std::floor(pv));
+      float pore = 0;
+      for (int dv = -1; dv <= 1; ++dv)
+        for (int du = -1; du <= 1; ++du) {
+          int hu = ((cu + du) % poresU + poresU) % poresU, hv = ((cv + dv) % poresV + poresV) % poresV;
+          float px = cu + du + Hash2(hu, hv, seed + 12), py = cv + dv + Hash2(hu, hv, seed + 13);
+          float d = std::hypot((pu - px) * 2.2f, (pv - py) * 9.0f);
+          pore = std::max(pore, Smoothstep(0.5f, 0.25f, d));
+        }
+      c = MixRgba(c, Rgb8(176, 158, 128), pore * 0.7f);
+      float bloom = Smoothstep(0.58f, 0.75f, Fbm(u * 3, v * 5, seed + 14, 4, 3, 5));
+      c = MixRgba(c, Rgb8(104, 116, 84), bloom * 0.3f);
+      c.a = 1;
+      img.At(x, y) = c;
+    }
+  return img;
+}
+
+}  // namespace
+
+Image PaintBark(int size, bool big) { return big ? TrunkBark(size) : TwigBark(size); }
+
+// ---- forest floor -------------------------------------------------------------------------
+
+namespace {
+
+// Dark soil with crumbs, moss cushions in patches.
+void PaintSoilAndMoss(Image& img, uint32_t seed) {
+  const int n = img.Width();
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) {
+      float u = (x + 0.5f) / n, v = (y + 0.5f) / n;
+      float tone = Fbm(u * 5, v * 5, seed, 4, 5, 5);
+      float crumb = Fbm(u * 90, v * 90, seed + 1, 2, 90, 90);
+      Rgba c = MixRgba(Rgb8(44, 32, 22), Rgb8(78, 60, 42), tone) * (0.7f + 0.5f * crumb);
+      float patch = Fbm(u * 3, v * 3, seed + 2, 4, 3, 3) + 0.15f * (Fbm(u * 16, v * 16, seed + 3, 2, 16, 16) - 0.5f);
+      float moss = Smoothstep(0.5f, 0.58f, patch);
+      float shoots = Fbm(u * 200, v * 200, seed + 4, 2, 200, 200);
+      Rgba green = MixRgba(Rgb8(58, 82, 26), Rgb8(112, 136, 46), Smoothstep(0.55f, 0.85f, patch)) *
+                   (0.55f + 0.8f * shoots);
+      c = MixRgba(c, green, moss);
+      c.a = moss;  // remembered for the needles, which sink into moss
+      img.At(x, y) = c;
+    }
+}
+
+// Pebbles: domes with a soft shadow on the lower right, speckled, wrapping at the edges.
+void PaintStones(Image& img, Rng& rng, int count) {
+  const int n = img.Width();
+  for (int k = 0; k < count; ++k) {
+    float cx = rng.Range(0, static_cast<float>(n)), cy = rng.Range(0, static_cast<float>(n));
+    float rx = rng.Range(3.0f, 10.0f) * n / 512, ry = rx * rng.Range(0.6f, 1.0f);
+    float ang = rng.Range(0, kPi), ca = std::cos(ang), sa = std::sin(ang);
+    Rgba base = MixRgba(Rgb8(120, 112, 100), Rgb8(150, 136, 112), rng.Uniform());
+    uint32_t speckle = 3000u + static_cast<uint32_t>(k);
+    int reach = static_cast<int>(rx * 1.5f) + 2;
+    for (int y = -reach; y <= reach; ++y)
+      for (int x = -reach; x <= reach; ++x) {
+        float dx = x + 0.5f - (cx - std::floor(cx)), dy = y + 0.5f - (cy - std::floor(cy));
+        float lx = (dx * ca + dy * sa) / rx, ly = (-dx * sa + dy * ca) / ry;
+        float d = std::hypot(lx, ly);
+        // Shadow first, offset toward the lower right.
+        float sx = ((dx - rx * 0.3f) * ca + (dy - rx * 0.3f) * sa) / rx, sy = (-(dx - rx * 0.3f) * sa + (dy - rx * 0.3f) * ca) / ry;
+        float shadow = Smoothstep(1.3f, 0.8f, std::hypot(sx, sy)) * 0.45f;
+        int px = ((static_cast<int>(cx) + x) % n + n) % n, py = ((static_cast<int>(cy) + y) % n + n) % n;
+        Rgba& p = img.At(px, py);
+        float keepA = p.a;
+        if (d >= 1) {
+          p = p * (1 - shadow);
+          p.a = keepA;
+          continue;
+        }
+        float dome = std::sqrt(std::max(0.0f, 1 - d * d));
+        float light = 0.55f + 0.45f * dome - 0.35f * (lx + ly) * 0.5f;
+        Rgba c = base * (light * (0.85f + 0.3f * Hash2(px, py, speckle)));
+        p = MixRgba(p, c, Smoothstep(1.0f, 0.85f, d));
+        p.a = keepA * Smoothstep(0.85f, 1.0f, d);
+      }
+  }
+}
+
+// Fallen needles: thin, tapering, straight or slightly bent strokes in browns and rust, with
+// a faint shadow; they lie on the soil and disappear into the moss.
+void PaintNeedles(Image& img, Rng& rng, int count) {
+  const int n = img.Width();
+  const Rgba colours[] = {Rgb8(150, 96, 52), Rgb8(122, 78, 42), Rgb8(176, 130, 76), Rgb8(96, 66, 40)};
+  for (int k = 0; k < count; ++k) {
+    float x0 = rng.Range(0, static_cast<float>(n)), y0 = rng.Range(0, static_cast<float>(n));
+    float len = rng.Range(40.0f, 90.0f) * n / 512, ang = rng.Range(0, 2 * kPi);
+    float dx = std::cos(ang) * len, dy = std::sin(ang) * len;
+    float width = rng.Range(1.2f, 2.0f) * n / 512;
+    Rgba colour = colours[rng.Int(0, 3)] * rng.Range(0.8f, 1.1f);
+    int bx0 = static_cast<int>(std::floor(std::min(x0, x0 + dx) - 3)), bx1 = static_cast<int>(std::ceil(std::max(x0, x0 + dx) + 3));
+    int by0 = static_cast<int>(std::floor(std::min(y0, y0 + dy) - 3)), by1 = static_cast<int>(std::ceil(std::max(y0, y0 + dy) + 3));
+    for (int y = by0; y <= by1; ++y)
+      for (int x = bx0; x <= bx1; ++x) {
+        float px = x + 0.5f - x0, py = y + 0.5f - y0;
+        float t = std::clamp((px * dx + py * dy) / (len * len), 0.0f, 1.0f);
+        float d = std::hypot(px - dx * t, py - dy * t);
+        float w = width * (1 - 0.6f * t * t);  // thinner toward the tip
+        float body = Smoothstep(w + 0.7f, w - 0.3f, d);
+        float shadow = Smoothstep(w + 2.5f, w, std::hypot(px - 1.5f - dx * t, py - 1.5f - dy * t)) * 0.35f;
+        if (body <= 0 && shadow <= 0) continue;
+        Rgba& p = img.At((x % n + n) % n, (y % n + n) % n);
+        float onTop = 1 - 0.8f * p.a;
+        float keepA = p.a;
+        p = p * (1 - shadow * onTop);
+        p = MixRgba(p, colour * (0.85f + 0.3f * (1 - t)), body * onTop);
+        p.a = keepA;
+      }
+  }
+}
+
+}  // namespace
+
+Image PaintForestFloor(int size) {
+  const uint32_t seed = 151;
+  Image img(size, size);
+  PaintSoilAndMoss(img, seed);
+  Rng rng(seed);
+  PaintStones(img, rng, size * 60 / 512);
+  PaintNeedles(img, rng, size * 150 / 512);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) img.At(x, y).a = 1;
   return img;
 }
 

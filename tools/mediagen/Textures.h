@@ -1,14 +1,18 @@
-// Painters of the scene's textures: bark ("Tree_big.jpg", "Tree_small.jpg"), leaves with
-// alpha cut-outs ("Leaves.dds", "Leaves_brunch.dds"), the creatures' skins, the thread
-// textures, the light-ray picture and the environment map of the drops. Each painter is
-// deterministic and returns a picture at the size the file is written at.
+// Painters of the scene's textures: bark ("Tree_big.jpg" for trunks and the log,
+// "Tree_small.jpg" for twigs), the forest floor ("Ground.jpg"), leaves with alpha cut-outs
+// ("Leaves.dds", "Leaves_brunch.dds"), the creatures' skins, the thread textures, the
+// light-ray picture and the environment map of the drops. Each painter is deterministic and
+// returns a picture at the size the file is written at.
 #pragma once
 
 #include "Image.h"
 
 namespace qm::gen {
 
+// Trunk bark (big) or the finer bark of thin twigs; both tile in u and v.
 Image PaintBark(int size, bool big);
+// Soil, moss, small stones and fallen needles; tiles in u and v.
+Image PaintForestFloor(int size);
 Image PaintLeaf(int size);
 Image PaintLeafSpray(int size);
 Image PaintSpiderSkin(int size);
