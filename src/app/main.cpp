@@ -186,7 +186,7 @@ int main(int argc, char** argv) {
   } else if (snapshot && !options.reportPath.empty() && !snapshot->ReportWritten()) {
     status = 1;
   }
-  if (bench) bench->Report(g_theApp, options.launch.width, options.launch.height);
+  if (bench) bench->Report(options.launch.width, options.launch.height);
   qm::SetMessageBoxSink(nullptr);
   qm::SetClock(nullptr);
   return status;
