@@ -33,11 +33,13 @@ ctest --test-dir build-fuzz -V -R 'fuzz' >"$log" 2>&1 || status=$?
 # libFuzzer ends each run with "#RUNS DONE cov: C ft: F corp: ..."; a finding prints
 # "==ERROR" or "deadly signal" and "Test command:" names the target.
 awk -v minutes="$minutes" '
-  /Test command:/ { for (i = 1; i <= NF; ++i) if ($i ~ /_fuzzer/) { n = $i; sub(/.*\//, "", n); sub(/'"'"'$/, "", n); name = n } }
-  / DONE / && name != "" { runs[name] = $1; sub(/#/, "", runs[name]); for (i = 1; i <= NF; ++i) if ($i == "cov:") cov[name] = $(i + 1); if (!(name in found)) found[name] = 0 }
+  /Test command:/ { for (i = 1; i <= NF; ++i) if ($i ~ /_fuzzer/) { n = $i; sub(/.*\//, "", n); sub(/["'"'"'].*$/, "", n); name = n; seen[n] = 1; if (!(n in found)) found[n] = 0 } }
+  /[ \t]DONE[ \t]/ && name != "" {
+    for (i = 1; i <= NF; ++i) { if ($i ~ /^#[0-9]+$/) runs[name] = substr($i, 2); if ($i == "cov:") cov[name] = $(i + 1) }
+  }
   (/==ERROR/ || /deadly signal/) && name != "" { found[name]++ }
   END {
     printf "%-28s %8s %14s %10s %9s\n", "target", "minutes", "executions", "coverage", "findings"
-    for (t in runs) printf "%-28s %8s %14s %10s %9s\n", t, minutes, runs[t], cov[t], found[t]
+    for (t in seen) printf "%-28s %8s %14s %10s %9s\n", t, minutes, runs[t], cov[t], found[t]
   }' "$log"
 exit "$status"
