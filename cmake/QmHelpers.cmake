@@ -39,6 +39,22 @@ function(qm_add_gtest name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 endfunction()
 
+# How long each fuzz test runs: 0 keeps every target's own short run (the test pass);
+# scripts/fuzz.sh --minutes N configures the fuzz build with N * 60 for long runs.
+set(QM_FUZZ_SECONDS 0 CACHE STRING "Seconds each fuzz test runs (0: its short default)")
+
+# Sets `out` to the seconds a fuzz test runs (`short` unless QM_FUZZ_SECONDS says) and
+# `out_timeout` to the test's time limit.
+function(qm_fuzz_seconds out short)
+  set(seconds ${short})
+  if(QM_FUZZ_SECONDS GREATER 0)
+    set(seconds ${QM_FUZZ_SECONDS})
+  endif()
+  math(EXPR limit "${seconds} + 120")
+  set(${out} ${seconds} PARENT_SCOPE)
+  set(${out}_timeout ${limit} PARENT_SCOPE)
+endfunction()
+
 function(qm_add_fuzzer name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   if(NOT QM_FUZZ)

@@ -67,6 +67,7 @@ bool WriteSceneReport(const SaverApp& app, double seconds, const std::string& pa
 BenchmarkRun::BenchmarkRun(double seconds) : m_seconds(seconds) {}
 
 bool BenchmarkRun::BeforeFrame(SaverApp& app) {
+  if (m_phase != Phase::Timing) return m_phase == Phase::Counting;
   const std::int64_t now = MonotonicNanoseconds();
   if (m_startNanoseconds < 0) {
     // Measure from the first frame on: start-up and loading are not frames.
@@ -74,24 +75,59 @@ bool BenchmarkRun::BeforeFrame(SaverApp& app) {
     m_startStats = app.m_FrameStats;
   }
   m_endNanoseconds = now;
-  return double(now - m_startNanoseconds) * 1e-9 < m_seconds;
+  m_endStats = app.m_FrameStats;
+  if (double(now - m_startNanoseconds) * 1e-9 < m_seconds) return true;
+  // Time is up: one more frame, outside the timing, counts its pixels.
+  if (!app.pDevice || FAILED(app.pDevice->SetPixelCounting(TRUE))) {
+    m_phase = Phase::Done;
+    return false;
+  }
+  m_phase = Phase::Counting;
+  return true;
 }
 
-void BenchmarkRun::Report(const SaverApp& app, int width, int height) const {
+void BenchmarkRun::AfterFrame(SaverApp& app) {
+  if (m_phase != Phase::Counting) return;
+  m_phase = Phase::Done;
+  app.pDevice->SetPixelCounting(FALSE);
+  m_haveFill = SUCCEEDED(app.pDevice->GetPixelCounts(&m_pixels)) &&
+               SUCCEEDED(app.pDevice->MeasureFillRate(m_pixels, &m_costs));
+}
+
+void BenchmarkRun::Report(int width, int height) const {
   const double seconds = double(m_endNanoseconds - m_startNanoseconds) * 1e-9;
-  const std::int64_t frames = app.m_FrameStats.frames - m_startStats.frames;
+  const std::int64_t frames = m_endStats.frames - m_startStats.frames;
   if (frames <= 0 || seconds <= 0) {
     std::printf("benchmark: no frames drawn\n");
     return;
   }
   const double move =
-      double(app.m_FrameStats.moveNanoseconds - m_startStats.moveNanoseconds) * 1e-6 / double(frames);
-  const double render = double(app.m_FrameStats.renderNanoseconds - m_startStats.renderNanoseconds) *
-                        1e-6 / double(frames);
+      double(m_endStats.moveNanoseconds - m_startStats.moveNanoseconds) * 1e-6 / double(frames);
+  const double render =
+      double(m_endStats.renderNanoseconds - m_startStats.renderNanoseconds) * 1e-6 / double(frames);
+  const double frameMilliseconds = seconds * 1000.0 / double(frames);
   std::printf("benchmark %dx%d: %lld frames in %.2f s = %.1f fps, %.2f ms/frame "
               "(update %.2f ms, drawing %.2f ms)\n",
               width, height, static_cast<long long>(frames), seconds, double(frames) / seconds,
-              seconds * 1000.0 / double(frames), move, render);
+              frameMilliseconds, move, render);
+  if (!m_haveFill) {
+    std::printf("fill floor %dx%d: not measured (the renderer cannot count pixels)\n", width,
+                height);
+    return;
+  }
+  double floorNanoseconds = 0.0;
+  std::uint64_t drawnPixels = 0;
+  for (DWORD kind = 0; kind < D3DFILLKIND_COUNT; ++kind) {
+    floorNanoseconds += double(m_pixels.pixels[kind]) * m_costs.nanosecondsPerPixel[kind];
+    if (kind != D3DFILLKIND_CLEAR) drawnPixels += m_pixels.pixels[kind];
+  }
+  const double screen = double(width) * double(height);
+  const double floorMilliseconds = floorNanoseconds * 1e-6;
+  std::printf("fill floor %dx%d: %.2f screens drawn in %u draws (%u empty) and %.2f cleared, "
+              "floor %.2f ms, frame %.2f ms, ratio %.2f\n",
+              width, height, double(drawnPixels) / screen, m_pixels.draws, m_pixels.emptyDraws,
+              double(m_pixels.pixels[D3DFILLKIND_CLEAR]) / screen, floorMilliseconds,
+              frameMilliseconds, floorMilliseconds > 0 ? frameMilliseconds / floorMilliseconds : 0.0);
 }
 
 }  // namespace qm

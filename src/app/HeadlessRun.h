@@ -3,7 +3,9 @@
 // A snapshot runs mode Saver on simulated time in fixed steps until the requested scene
 // time, then writes the last presented frame as PNG. A benchmark runs on real time for a
 // number of seconds and prints frames per second and milliseconds per frame, update and
-// drawing apart. Both drive the application through its RunObserver hook. A snapshot can
+// drawing apart; then it counts the pixels one more frame covers and measures the
+// renderer's fill rate for them, and prints the frame time the fill alone needs (the fill
+// floor) beside the measured one. Both drive the application through its RunObserver hook. A snapshot can
 // also write a report: the scene's state at that time as JSON (WriteSceneReport).
 #pragma once
 
@@ -45,14 +47,22 @@ class BenchmarkRun final : public RunObserver {
  public:
   explicit BenchmarkRun(double seconds);
   bool BeforeFrame(SaverApp& app) override;
-  void AfterFrame(SaverApp&) override {}
-  void Report(const SaverApp& app, int width, int height) const;
+  void AfterFrame(SaverApp& app) override;
+  void Report(int width, int height) const;
 
  private:
+  // Timed frames, then one frame whose pixels are counted, then the end.
+  enum class Phase { Timing, Counting, Done };
+
   double m_seconds;
+  Phase m_phase = Phase::Timing;
   std::int64_t m_startNanoseconds = -1;
   std::int64_t m_endNanoseconds = 0;
   SaverApp::FrameStats m_startStats;
+  SaverApp::FrameStats m_endStats;
+  bool m_haveFill = false;
+  D3DPIXELCOUNTS m_pixels;
+  D3DFILLCOSTS m_costs;
 };
 
 }  // namespace qm

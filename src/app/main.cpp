@@ -199,7 +199,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillmoor: the web could not be written\n");
     status = 1;
   }
-  if (bench) bench->Report(g_theApp, options.launch.width, options.launch.height);
+  if (bench) bench->Report(options.launch.width, options.launch.height);
   qm::SetMessageBoxSink(nullptr);
   qm::SetClock(nullptr);
   return status;

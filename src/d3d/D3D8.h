@@ -12,9 +12,31 @@
 // for snapshots and pixel tests).
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "d3d/D3D8Types.h"
+
+// Kinds of pixels for the fill measurement: a bit each for a textured, blended,
+// alpha-tested and depth-tested draw; D3DFILLKIND_CLEAR counts cleared pixels.
+constexpr DWORD D3DFILLKIND_TEXTURED = 1;
+constexpr DWORD D3DFILLKIND_BLENDED = 2;
+constexpr DWORD D3DFILLKIND_ALPHATESTED = 4;
+constexpr DWORD D3DFILLKIND_DEPTHTESTED = 8;
+constexpr DWORD D3DFILLKIND_CLEAR = 16;
+constexpr DWORD D3DFILLKIND_COUNT = 17;
+
+// Pixels covered per kind of pixel, and the draws that were counted.
+struct D3DPIXELCOUNTS {
+  std::uint64_t pixels[D3DFILLKIND_COUNT] = {};
+  DWORD draws = 0;
+  DWORD emptyDraws = 0;  // draws that covered no pixel at all
+};
+
+// Nanoseconds one pixel of each kind takes at the renderer's full rate (0: not measured).
+struct D3DFILLCOSTS {
+  double nanosecondsPerPixel[D3DFILLKIND_COUNT] = {};
+};
 
 class IDirect3D8;
 class IDirect3DDevice8;
@@ -180,6 +202,19 @@ class IDirect3DDevice8 : public IUnknown8 {
   // the top; D3DERR_NOTAVAILABLE when nothing was captured yet.
   virtual HRESULT SetFrameCapture(BOOL enable) = 0;
   virtual HRESULT GetPresentedFrame(std::vector<DWORD>* pixels, UINT* width, UINT* height) = 0;
+
+  // --- Extension, not in Direct3D 8: the fill measurement of benchmarks. A software
+  // renderer is bound by the pixels it fills, so a frame cannot take less than the pixels
+  // it covers at the renderer's own fill rate. While counting is on, every draw also counts
+  // the pixels it covers (whether or not depth and alpha tests keep them) by kind; the
+  // counts of a frame are ready after its Present. MeasureFillRate draws full-screen layers
+  // of each kind that was counted and gives the cost of one pixel of each. Back ends that
+  // cannot measure answer D3DERR_NOTAVAILABLE.
+  virtual HRESULT SetPixelCounting(BOOL /*enable*/) { return D3DERR_NOTAVAILABLE; }
+  virtual HRESULT GetPixelCounts(D3DPIXELCOUNTS* /*counts*/) { return D3DERR_NOTAVAILABLE; }
+  virtual HRESULT MeasureFillRate(const D3DPIXELCOUNTS& /*counts*/, D3DFILLCOSTS* /*costs*/) {
+    return D3DERR_NOTAVAILABLE;
+  }
 };
 
 // Creates the Direct3D 8 catalogue; null when no graphics is available. sdkVersion is

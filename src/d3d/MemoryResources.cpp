@@ -27,7 +27,7 @@ HRESULT MemoryTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
   if (level >= m_levels.size() || !desc) return D3DERR_INVALIDCALL;
   const Level& l = m_levels[level];
   *desc = D3DSURFACE_DESC{m_format, D3DRTYPE_SURFACE, m_usage, m_pool,
-                          static_cast<UINT>(l.bits.size()), D3DMULTISAMPLE_NONE, l.width,
+                          static_cast<UINT>(LevelBytes(level)), D3DMULTISAMPLE_NONE, l.width,
                           l.height};
   return D3D_OK;
 }
@@ -53,6 +53,12 @@ HRESULT MemoryTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RE
                static_cast<size_t>(rect->left) * FormatBytesPerPixel(m_format);
     }
   }
+  if (l.released) {
+    std::vector<std::uint8_t> restored(LevelBytes(level));
+    if (!RestoreLevelBits(level, restored.data())) return D3DERR_INVALIDCALL;
+    l.bits = std::move(restored);
+    l.released = false;
+  }
   l.locked = true;
   l.readOnly = (flags & D3DLOCK_READONLY) != 0;
   lockedRect->Pitch = static_cast<INT>(l.pitch);
@@ -69,6 +75,18 @@ HRESULT MemoryTexture::UnlockRect(UINT level) {
     OnUnlock(level);
   }
   return D3D_OK;
+}
+
+size_t MemoryTexture::LevelBytes(UINT level) const {
+  const Level& l = m_levels[level];
+  return static_cast<size_t>(l.pitch) * FormatRows(m_format, l.height);
+}
+
+void MemoryTexture::ReleaseLevelBits(UINT level) {
+  Level& l = m_levels[level];
+  if (l.locked || l.released) return;
+  std::vector<std::uint8_t>().swap(l.bits);
+  l.released = true;
 }
 
 HRESULT MemoryBufferBase::LockBytes(UINT offset, UINT size, BYTE** data, DWORD flags) {

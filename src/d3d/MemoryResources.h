@@ -3,7 +3,9 @@
 // Every resource of the saver lives in the managed pool, so both back ends keep a system
 // copy that Lock writes into: the recording back end needs nothing else, the OpenGL back
 // end derives from these classes and uploads what an Unlock changed (OnUnlock). Locks are
-// bounds-checked; a second lock of the same level or buffer is refused.
+// bounds-checked; a second lock of the same level or buffer is refused. A back end that
+// holds a level itself may drop its system copy (ReleaseLevelBits); the next lock of that
+// level gets the pixels back through RestoreLevelBits.
 #pragma once
 
 #include <cstdint>
@@ -34,13 +36,20 @@ class MemoryTexture : public RefCounted<IDirect3DTexture8> {
   UINT LevelWidth(UINT level) const { return m_levels[level].width; }
   UINT LevelHeight(UINT level) const { return m_levels[level].height; }
   UINT LevelPitch(UINT level) const { return m_levels[level].pitch; }
+  // Null while the level's system copy is released.
   const std::uint8_t* LevelBits(UINT level) const { return m_levels[level].bits.data(); }
+  size_t LevelBytes(UINT level) const;
   // Increases with every unlock that could have changed a level.
   std::uint64_t Generation() const { return m_generation; }
 
  protected:
   // Called after a level was unlocked for writing.
   virtual void OnUnlock(UINT /*level*/) {}
+  // Frees the system copy of an unlocked level that the back end holds elsewhere.
+  void ReleaseLevelBits(UINT level);
+  // Fills `bits` (LevelBytes(level) bytes) with a released level's pixels; false when they
+  // cannot be had, which fails the lock.
+  virtual bool RestoreLevelBits(UINT /*level*/, std::uint8_t* /*bits*/) { return false; }
 
  private:
   struct Level {
@@ -50,6 +59,7 @@ class MemoryTexture : public RefCounted<IDirect3DTexture8> {
     std::vector<std::uint8_t> bits;
     bool locked = false;
     bool readOnly = false;
+    bool released = false;  // bits freed; the pixels live in the back end
   };
   std::vector<Level> m_levels;
   D3DFORMAT m_format;

@@ -46,26 +46,36 @@ bool InflateBlock(const BYTE* data, size_t length, size_t size, std::vector<BYTE
 
 }  // namespace
 
-bool XFileMszipDecompress(std::span<const BYTE> compressed, std::vector<BYTE>* out) {
+size_t XFileMszipAllowance(size_t compressedSize) {
+  return std::min(kXFileMaxExpandedBytes,
+                  std::max(kXFileMinExpansionAllowance, compressedSize * kXFileMaxExpansionRatio));
+}
+
+XFileMszipResult XFileMszipDecompress(std::span<const BYTE> compressed, std::vector<BYTE>* out) {
   out->clear();
-  if (compressed.size() < 4) return false;
+  if (compressed.size() < 4) return XFileMszipResult::Corrupt;
   DWORD total = 0;
   std::memcpy(&total, compressed.data(), 4);
-  if (total < kHeaderSize) return false;
+  if (total < kHeaderSize) return XFileMszipResult::Corrupt;
   size_t expected = total - kHeaderSize;
+  if (expected > XFileMszipAllowance(compressed.size())) return XFileMszipResult::TooLarge;
   size_t pos = 4;
   while (out->size() < expected) {
-    if (compressed.size() - pos < 6) return false;
+    if (compressed.size() - pos < 6) return XFileMszipResult::Corrupt;
     size_t size = ReadWord(compressed.data() + pos);
     size_t length = ReadWord(compressed.data() + pos + 2);
     pos += 4;
-    if (size == 0 || size > kBlockLimit || size > expected - out->size()) return false;
-    if (length < 2 || length > compressed.size() - pos) return false;
-    if (std::memcmp(compressed.data() + pos, kSignature, 2) != 0) return false;
-    if (!InflateBlock(compressed.data() + pos + 2, length - 2, size, out)) return false;
+    if (size == 0 || size > kBlockLimit || size > expected - out->size()) {
+      return XFileMszipResult::Corrupt;
+    }
+    if (length < 2 || length > compressed.size() - pos) return XFileMszipResult::Corrupt;
+    if (std::memcmp(compressed.data() + pos, kSignature, 2) != 0) return XFileMszipResult::Corrupt;
+    if (!InflateBlock(compressed.data() + pos + 2, length - 2, size, out)) {
+      return XFileMszipResult::Corrupt;
+    }
     pos += length;
   }
-  return true;
+  return XFileMszipResult::Ok;
 }
 
 bool XFileMszipCompress(std::span<const BYTE> body, std::vector<BYTE>* out) {

@@ -129,7 +129,13 @@ HRESULT XFileParser::Parse(std::span<const BYTE> file,
   std::span<const BYTE> body = file.subspan(kHeaderSize);
   std::vector<BYTE> unpacked;
   if (header.compressed) {
-    if (!XFileMszipDecompress(body, &unpacked)) {
+    const XFileMszipResult unpackedResult = XFileMszipDecompress(body, &unpacked);
+    if (unpackedResult == XFileMszipResult::TooLarge) {
+      m_error = "compressed file would expand to more than " +
+                std::to_string(XFileMszipAllowance(body.size()) >> 20) + " MB; refused";
+      return DXFILEERR_BADFILECOMPRESSIONTYPE;
+    }
+    if (unpackedResult != XFileMszipResult::Ok) {
       m_error = "corrupt MSZIP data";
       return DXFILEERR_BADFILECOMPRESSIONTYPE;
     }

@@ -58,6 +58,7 @@ class Extraction {
   Extraction(MediaArchive& archive, const char* password);
   ~Extraction();
   bool Run(const char* path, std::uint8_t** buffer, std::uint32_t* byteCount);
+  ExtractFailure Failure() const { return m_failure; }
 
  private:
   bool ReadFileHeader(std::uint64_t blockStart, std::uint32_t headSize, FileHeader& h) const;
@@ -70,7 +71,18 @@ class Extraction {
   std::size_t m_passwordSize = 0;
   bool m_solid = false;
   std::unique_ptr<Rar20Decoder> m_decoder;
+  ExtractFailure m_failure = ExtractFailure::NotFound;
 };
+
+// Whether this reader can unpack an entry: stored data of any version it knows (not
+// enciphered by the older ciphers), compressed data only in the 2.0 format.
+bool SupportedEntry(const FileHeader& h) {
+  if (h.unpackVersion < kMinUnpackVersion || h.unpackVersion > kMaxUnpackVersion) return false;
+  if (h.method == kMethodStored) {
+    return (h.flags & kFileEncrypted) == 0 || h.unpackVersion == kCipherUnpackVersion;
+  }
+  return h.unpackVersion >= kMinLzUnpackVersion;
+}
 
 Extraction::Extraction(MediaArchive& archive, const char* password) : m_archive(archive) {
   if (password != nullptr) {
@@ -88,7 +100,9 @@ bool Extraction::Run(const char* path, std::uint8_t** buffer, std::uint32_t* byt
   const std::uint8_t* data = m_archive.pData;
   const std::uint64_t size = m_archive.nSize;
   m_archive.nPos = 0;
+  m_failure = ExtractFailure::NotFound;
   if (data == nullptr || size < kMarkerSize) return false;
+  m_failure = ExtractFailure::Damaged;
   // The older four-byte marker and marker-less data belong to a format these archives
   // never use; they are refused rather than guessed at.
   if (!std::equal(kMarker.begin(), kMarker.end(), data) &&
@@ -100,7 +114,10 @@ bool Extraction::Run(const char* path, std::uint8_t** buffer, std::uint32_t* byt
   m_solid = (Le16(data + kMarkerSize + 3) & kMainSolid) != 0;
 
   m_decoder.reset(new (std::nothrow) Rar20Decoder);
-  if (!m_decoder || !m_decoder->Init()) return false;
+  if (!m_decoder || !m_decoder->Init()) {
+    m_failure = ExtractFailure::OutOfMemory;
+    return false;
+  }
 
   std::uint64_t pos = kMarkerSize + mainHeadSize;
   while (pos + kBlockHeaderSize <= size) {
@@ -127,17 +144,24 @@ bool Extraction::Run(const char* path, std::uint8_t** buffer, std::uint32_t* byt
     const bool match = NamesMatch(path, h.name);
     if (match && h.IsDirectory()) {
       *buffer = static_cast<std::uint8_t*>(std::malloc(1));
+      m_failure = *buffer != nullptr ? ExtractFailure::None : ExtractFailure::OutOfMemory;
       return *buffer != nullptr;
     }
     const bool feedsWindow = m_solid && !h.IsDirectory() && h.method != kMethodStored;
     if (!match && !feedsWindow) continue;
-    if (h.unpackVersion < kMinUnpackVersion || h.unpackVersion > kMaxUnpackVersion) return false;
+    if (!SupportedEntry(h)) {
+      m_failure = ExtractFailure::UnsupportedMethod;
+      return false;
+    }
     if (pos > size || !PlausibleSize(h)) return false;
 
     std::uint8_t* output = nullptr;
     if (match) {
       output = static_cast<std::uint8_t*>(std::malloc(std::max<std::uint32_t>(h.unpackedSize, 1)));
-      if (output == nullptr) return false;
+      if (output == nullptr) {
+        m_failure = ExtractFailure::OutOfMemory;
+        return false;
+      }
     }
     if (!DecodeFile(h, output) ||
         (match && Crc32(output, h.unpackedSize) != h.fileCrc)) {
@@ -147,9 +171,11 @@ bool Extraction::Run(const char* path, std::uint8_t** buffer, std::uint32_t* byt
     if (match) {
       *buffer = output;
       *byteCount = h.unpackedSize;
+      m_failure = ExtractFailure::None;
       return true;
     }
   }
+  m_failure = ExtractFailure::NotFound;
   return false;
 }
 
@@ -221,12 +247,20 @@ void Extraction::CopyStored(const FileHeader& h, Rar20Cipher* cipher,
 
 bool ExtractEntry(const char* path, MediaArchive* archive, const char* password,
                   std::uint8_t** buffer, std::uint32_t* byteCount) {
+  return ExtractEntry(path, archive, password, buffer, byteCount, nullptr);
+}
+
+bool ExtractEntry(const char* path, MediaArchive* archive, const char* password,
+                  std::uint8_t** buffer, std::uint32_t* byteCount, ExtractFailure* failure) {
+  if (failure != nullptr) *failure = ExtractFailure::NotFound;
   if (buffer == nullptr || byteCount == nullptr) return false;
   *buffer = nullptr;
   *byteCount = 0;
   if (path == nullptr || archive == nullptr) return false;
   Extraction extraction(*archive, password);
-  return extraction.Run(path, buffer, byteCount);
+  const bool extracted = extraction.Run(path, buffer, byteCount);
+  if (failure != nullptr) *failure = extraction.Failure();
+  return extracted;
 }
 
 }  // namespace qm

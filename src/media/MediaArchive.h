@@ -37,4 +37,17 @@ MediaArchive LoadMediaArchive(int resourceId);
 bool ExtractEntry(const char* path, MediaArchive* archive, const char* password,
                   std::uint8_t** buffer, std::uint32_t* byteCount);
 
+// Why an extraction failed, for tools that tell a person.
+enum class ExtractFailure {
+  None,
+  NotFound,           // no entry of that name (or no archive at all)
+  UnsupportedMethod,  // packed by RAR 1.x (unpack version below 20), or beyond 2.0
+  Damaged,            // damaged archive or wrong password: the data does not check out
+  OutOfMemory,
+};
+
+// ExtractEntry that also says why it failed (None after success).
+bool ExtractEntry(const char* path, MediaArchive* archive, const char* password,
+                  std::uint8_t** buffer, std::uint32_t* byteCount, ExtractFailure* failure);
+
 }  // namespace qm

@@ -37,6 +37,9 @@ inline constexpr std::uint8_t kMethodFastest = 0x31;
 inline constexpr std::uint8_t kMethodBest = 0x35;
 inline constexpr std::uint8_t kMinUnpackVersion = 13;
 inline constexpr std::uint8_t kMaxUnpackVersion = 20;
+// Compressed data of unpack versions below this (RAR 1.3 and 1.5) uses the older LZ format,
+// which the 2.0 decoder does not read.
+inline constexpr std::uint8_t kMinLzUnpackVersion = 20;
 inline constexpr std::uint8_t kCipherUnpackVersion = 20;   // older versions used other ciphers
 inline constexpr std::uint8_t kHostWin32 = 2;
 inline constexpr std::uint32_t kAttrArchive = 0x20;

@@ -3,12 +3,12 @@
 #include "platform/AsciiCase.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace qm {
 
@@ -16,7 +16,95 @@ namespace {
 
 constexpr std::string_view kRoot = "HKEY_CURRENT_USER\\";
 constexpr std::string_view kFirstLine = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr char32_t kReplacement = 0xFFFD;
 
+// ---- UTF-16 <-> UTF-8 ------------------------------------------------------------------
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += char(c);
+  } else if (c < 0x800) {
+    out += char(0xC0 | (c >> 6));
+    out += char(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += char(0xE0 | (c >> 12));
+    out += char(0x80 | ((c >> 6) & 0x3F));
+    out += char(0x80 | (c & 0x3F));
+  } else {
+    out += char(0xF0 | (c >> 18));
+    out += char(0x80 | ((c >> 12) & 0x3F));
+    out += char(0x80 | ((c >> 6) & 0x3F));
+    out += char(0x80 | (c & 0x3F));
+  }
+}
+
+// UTF-16 code units after the byte-order mark to UTF-8; broken surrogates and an odd last
+// byte become U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  const auto unit = [&](std::size_t i) {
+    const auto a = static_cast<unsigned char>(bytes[i]);
+    const auto b = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? char32_t(a << 8 | b) : char32_t(b << 8 | a);
+  };
+  std::size_t i = 0;
+  for (; i + 1 < bytes.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+      const char32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      } else {
+        c = kReplacement;
+      }
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = kReplacement;
+    }
+    AppendUtf8(out, c);
+  }
+  if (i < bytes.size()) AppendUtf8(out, kReplacement);
+  return out;
+}
+
+// The next code point of UTF-8 text at `i` (moved past it); U+FFFD for a broken sequence.
+char32_t NextCodePoint(std::string_view s, std::size_t& i) {
+  const auto lead = static_cast<unsigned char>(s[i++]);
+  if (lead < 0x80) return lead;
+  const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+  if (extra < 0 || lead > 0xF4) return kReplacement;
+  char32_t c = lead & (0x3F >> extra);
+  for (int k = 0; k < extra; ++k) {
+    if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return kReplacement;
+    c = c << 6 | (static_cast<unsigned char>(s[i++]) & 0x3F);
+  }
+  return c;
+}
+
+std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
+  std::string out;
+  out.reserve(text.size() * 2 + 2);
+  const auto put = [&](char32_t unit) {
+    const char high = char(unit >> 8), low = char(unit & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  };
+  put(0xFEFF);
+  for (std::size_t i = 0; i < text.size();) {
+    const char32_t c = NextCodePoint(text, i);
+    if (c >= 0x10000) {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      put(c);
+    }
+  }
+  return out;
+}
+
+// ---- Lines -----------------------------------------------------------------------------
 
 std::string_view TrimRight(std::string_view s) {
   while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -90,18 +178,53 @@ std::filesystem::path RegistryFile::DefaultPath() {
 bool RegistryFile::Load() {
   m_preamble.clear();
   m_sections.clear();
+  m_encoding = Encoding::Utf8;
   std::error_code ec;
   if (!std::filesystem::exists(m_path, ec)) return !ec;
-  std::ifstream in(m_path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return false;
-  Parse(text.str());
+  // Checked on the open descriptor, so that a file swapped in between cannot slip past:
+  // a device (/dev/zero) or a FIFO would never end, a huge file would fill the memory.
+  const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+      std::uintmax_t(info.st_size) > kMaxFileBytes) {
+    ::close(fd);
+    return false;
+  }
+  std::string text(static_cast<std::size_t>(info.st_size), '\0');
+  std::size_t got = 0;
+  bool failed = false;
+  while (got < text.size()) {
+    const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      failed = n < 0;
+      break;
+    }
+    got += std::size_t(n);
+  }
+  ::close(fd);
+  if (failed) return false;
+  text.resize(got);  // a file that shrank meanwhile is read as far as it goes
+  Parse(text);
   return true;
 }
 
-void RegistryFile::Parse(std::string_view text) {
+void RegistryFile::Parse(std::string_view bytes) {
+  m_encoding = Encoding::Utf8;
+  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+    m_encoding = Encoding::Utf16LittleEndian;
+    ParseText(Utf16ToUtf8(bytes.substr(2), false));
+  } else if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
+    m_encoding = Encoding::Utf16BigEndian;
+    ParseText(Utf16ToUtf8(bytes.substr(2), true));
+  } else {
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) bytes.remove_prefix(kUtf8Bom.size());
+    ParseText(bytes);
+  }
+}
+
+void RegistryFile::ParseText(std::string_view text) {
   m_preamble.clear();
   m_sections.clear();
   while (!text.empty()) {
@@ -137,7 +260,10 @@ std::string RegistryFile::Serialize() const {
 bool RegistryFile::Save() const {
   std::error_code ec;
   std::filesystem::create_directories(m_path.parent_path(), ec);
-  const std::string text = Serialize();
+  std::string text = Serialize();
+  if (m_encoding != Encoding::Utf8) {
+    text = Utf8ToUtf16(text, m_encoding == Encoding::Utf16BigEndian);
+  }
   const std::string temp = m_path.string() + ".tmp." + std::to_string(::getpid());
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return false;
@@ -155,9 +281,10 @@ bool RegistryFile::Save() const {
 }
 
 RegistryFile::Section* RegistryFile::FindSection(std::string_view fullKey) {
+  Section* found = nullptr;
   for (Section& section : m_sections)
-    if (EqualNoCaseAscii(section.header, fullKey)) return &section;
-  return nullptr;
+    if (EqualNoCaseAscii(section.header, fullKey)) found = &section;
+  return found;
 }
 
 const RegistryFile::Section* RegistryFile::FindSection(std::string_view fullKey) const {
@@ -166,17 +293,20 @@ const RegistryFile::Section* RegistryFile::FindSection(std::string_view fullKey)
 
 std::optional<std::uint32_t> RegistryFile::QueryDword(std::string_view key,
                                                       std::string_view name) const {
-  const Section* section = FindSection(std::string(kRoot) + std::string(key));
-  if (!section) return std::nullopt;
+  const std::string fullKey = std::string(kRoot) + std::string(key);
   std::string lineName;
   std::string_view data;
-  // The last line of a name wins, as when a registry file is imported.
+  // Every section of the key counts and the last line of a name wins, as when a registry
+  // file is imported.
   std::optional<std::uint32_t> found;
   bool seen = false;
-  for (const std::string& line : section->lines) {
-    if (SplitValueLine(line, lineName, data) && EqualNoCaseAscii(lineName, name)) {
-      found = ParseDword(data);
-      seen = true;
+  for (const Section& section : m_sections) {
+    if (!EqualNoCaseAscii(section.header, fullKey)) continue;
+    for (const std::string& line : section.lines) {
+      if (SplitValueLine(line, lineName, data) && EqualNoCaseAscii(lineName, name)) {
+        found = ParseDword(data);
+        seen = true;
+      }
     }
   }
   return seen ? found : std::nullopt;
@@ -184,21 +314,25 @@ std::optional<std::uint32_t> RegistryFile::QueryDword(std::string_view key,
 
 void RegistryFile::SetDword(std::string_view key, std::string_view name, std::uint32_t value) {
   const std::string fullKey = std::string(kRoot) + std::string(key);
+  std::string lineName;
+  std::string_view data;
+  // The line that wins on reading is the one to change.
+  std::string* target = nullptr;
+  for (Section& section : m_sections) {
+    if (!EqualNoCaseAscii(section.header, fullKey)) continue;
+    for (std::string& line : section.lines)
+      if (SplitValueLine(line, lineName, data) && EqualNoCaseAscii(lineName, name)) target = &line;
+  }
+  if (target) {
+    *target = FormatDwordLine(name, value);
+    return;
+  }
   Section* section = FindSection(fullKey);
   if (!section) {
     m_sections.push_back({fullKey, {}});
     section = &m_sections.back();
   }
-  std::string lineName;
-  std::string_view data;
-  std::string* target = nullptr;
-  for (std::string& line : section->lines)
-    if (SplitValueLine(line, lineName, data) && EqualNoCaseAscii(lineName, name)) target = &line;
-  if (target) {
-    *target = FormatDwordLine(name, value);
-  } else {
-    section->lines.push_back(FormatDwordLine(name, value));
-  }
+  section->lines.push_back(FormatDwordLine(name, value));
 }
 
 }  // namespace qm

@@ -331,9 +331,13 @@ HRESULT ForestScene::Render(IDirect3DDevice8* device) {
 void ForestScene::RenderBackground(IDirect3DDevice8* device) {
   device->SetRenderState(D3DRS_LIGHTING, FALSE);
   device->SetRenderState(D3DRS_ZENABLE, FALSE);
+  // The picture is opaque and covers the screen: blending it would read every pixel behind
+  // it for nothing, on a software renderer a full-screen pass.
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   device->SetTexture(0, m_pBackgroundTexture);
   device->SetVertexShader(kBackgroundFvf);
   device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, m_Background, sizeof(BackgroundVertex));
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_LIGHTING, TRUE);
   device->SetRenderState(D3DRS_ZENABLE, TRUE);
 }

@@ -81,6 +81,12 @@ struct XFileMeshContainer {
   DWORD dwFVF = 0;
   DWORD dwStride = 0;
 
+  // Per subset of mesh.subsets: 0 when every triangle has two corners at one place, as the
+  // helper meshes that only carry paths and the web frame have; such a subset shades no
+  // pixel, so it is not drawn. Set with the vertices (an unskinned mesh only: bones could
+  // pull the corners apart).
+  std::vector<BYTE> subsetCoversPixels;
+
   std::vector<D3DMATERIAL8> materials;       // one per material of the mesh
   std::vector<IDirect3DTexture8*> textures;  // one per material, null when it has none; owned
   DWORD dwMaterials = 0;

@@ -3,6 +3,9 @@
 // drawing data of mesh containers. Only the XFileModel*.cpp files include it.
 #pragma once
 
+#include <map>
+#include <string>
+
 #include "d3dx/XFile.h"
 #include "scene/XFileModel.h"
 
@@ -26,10 +29,15 @@ class XFileModelLoader {
   HRESULT LoadAnimation(const XFileData& object, XFileFrame* set);
   HRESULT LoadAnimationKey(const XFileData& object, XFileFrame* animation);
   void LoadTextures(XFileMeshContainer* container);
+  // The texture of a file name, made once per file: every material naming it shares it.
+  IDirect3DTexture8* SharedTexture(const std::string& name);
   IDirect3DTexture8* CreateTexture(const std::string& name);
 
   XFileModel& m_model;
   XFileRecord& m_record;
+  // Textures made so far by file name, null for a name that could not be made; the
+  // references belong to the containers that use them.
+  std::map<std::string, IDirect3DTexture8*> m_texturesByName;
 };
 
 // Depth first from `start`: the frame, its children, its following siblings.

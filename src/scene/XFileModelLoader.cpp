@@ -114,8 +114,19 @@ void XFileModelLoader::LoadTextures(XFileMeshContainer* container) {
   if (!m_model.m_pDevice) return;
   for (DWORD i = 0; i < container->dwMaterials; ++i) {
     const std::string& name = container->mesh.materials[i].textureFilename;
-    if (!name.empty()) container->textures[i] = CreateTexture(name);
+    if (!name.empty()) container->textures[i] = SharedTexture(name);
   }
+}
+
+IDirect3DTexture8* XFileModelLoader::SharedTexture(const std::string& name) {
+  const auto found = m_texturesByName.find(name);
+  if (found != m_texturesByName.end()) {
+    if (found->second) found->second->AddRef();
+    return found->second;
+  }
+  IDirect3DTexture8* texture = CreateTexture(name);
+  m_texturesByName.emplace(name, texture);
+  return texture;
 }
 
 // A texture that cannot be made stays empty: the material is then drawn untextured.

@@ -95,9 +95,33 @@ void BlendVertices(const XFileFrame& frame, XFileMeshContainer* container) {
   }
 }
 
+bool SamePlace(const XMeshVector3& a, const XMeshVector3& b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+// Whether some triangle of the subset has three distinct corners. A triangle with two
+// corners at one place stays a line under any transform and covers no pixel centre.
+bool CoversPixels(const XMeshData& mesh, const XMeshSubset& subset) {
+  for (DWORD face = subset.faceStart; face < subset.faceStart + subset.faceCount; ++face) {
+    const size_t first = static_cast<size_t>(face) * 3;
+    if (first + 2 >= mesh.indices.size()) return true;  // let the device judge the rest
+    const DWORD a = mesh.indices[first], b = mesh.indices[first + 1], c = mesh.indices[first + 2];
+    if (a >= mesh.positions.size() || b >= mesh.positions.size() || c >= mesh.positions.size()) {
+      return true;
+    }
+    const XMeshVector3& pa = mesh.positions[a];
+    const XMeshVector3& pb = mesh.positions[b];
+    const XMeshVector3& pc = mesh.positions[c];
+    if (!SamePlace(pa, pb) && !SamePlace(pb, pc) && !SamePlace(pa, pc)) return true;
+  }
+  return false;
+}
+
 void DrawSubset(IDirect3DDevice8* device, const XFileMeshContainer& container, DWORD attribId) {
   const XMeshSubset* subset = container.mesh.FindSubset(attribId);
   if (subset == nullptr || subset->faceCount == 0) return;
+  const size_t index = static_cast<size_t>(subset - container.mesh.subsets.data());
+  if (index < container.subsetCoversPixels.size() && !container.subsetCoversPixels[index]) return;
   if (!container.HasSkin()) {
     device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, subset->vertexStart, subset->vertexCount,
                                  subset->faceStart * 3, subset->faceCount);
@@ -133,6 +157,11 @@ void BuildVertices(XFileMeshContainer* container) {
       out += sizeof(D3DCOLOR);
     }
     if (!mesh.texCoords.empty()) WriteFloats(out, &mesh.texCoords[v].u, 2);
+  }
+  container->subsetCoversPixels.assign(mesh.subsets.size(), 1);
+  if (mesh.hasSkin) return;
+  for (size_t i = 0; i < mesh.subsets.size(); ++i) {
+    container->subsetCoversPixels[i] = CoversPixels(mesh, mesh.subsets[i]) ? 1 : 0;
   }
 }
 

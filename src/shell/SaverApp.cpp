@@ -308,6 +308,7 @@ int SaverApp::RunLoop() {
   fLastFrameTime = float(GetClock().TimeGetTime());
   WindowMessage msg;
   while (msg.message != WM_QUIT && !m_bQuit) {
+    bool frameDrawn = false;
     if (m_pWindows->PeekMessage(msg)) {
       if (msg.message != WM_QUIT) HandleMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam);
     } else if (m_iMode != Preview || pDevice) {
@@ -316,9 +317,12 @@ int SaverApp::RunLoop() {
         break;
       }
       const HRESULT drawn = RenderStep();
-      if (m_pObserver && drawn == S_OK) m_pObserver->AfterFrame(*this);
+      frameDrawn = drawn == S_OK;
+      if (m_pObserver && frameDrawn) m_pObserver->AfterFrame(*this);
     }
-    GetClock().Sleep(2);
+    // A drawn frame already waited for the one before it in Present; sleeping on top of
+    // that only lost frame time.
+    if (!frameDrawn) GetClock().Sleep(2);
   }
   return 0;
 }

@@ -13,13 +13,14 @@ qm_add_fuzzer(qm_xfile_fuzzer
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/XFileFuzzer.cpp
   LIBS qm_xfile)
 if(TARGET qm_xfile_fuzzer)
+  qm_fuzz_seconds(fuzz_seconds 20)
   # A short run on every test pass, seeded with the real files. New inputs go to the first
   # (writable) corpus folder; the shared test data is only read.
   set(XFILE_CORPUS ${CMAKE_CURRENT_BINARY_DIR}/xfile_corpus)
   file(MAKE_DIRECTORY ${XFILE_CORPUS})
   add_test(NAME qm_xfile_fuzz_short
-           COMMAND qm_xfile_fuzzer -max_total_time=20 -rss_limit_mb=1024 -max_len=65536
+           COMMAND qm_xfile_fuzzer -max_total_time=${fuzz_seconds} -rss_limit_mb=1024 -max_len=1048576
                    ${XFILE_CORPUS} ${PROJECT_SOURCE_DIR}/../shared/testdata/xfile
            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-  set_tests_properties(qm_xfile_fuzz_short PROPERTIES TIMEOUT 120)
+  set_tests_properties(qm_xfile_fuzz_short PROPERTIES TIMEOUT ${fuzz_seconds_timeout})
 endif()

@@ -3,9 +3,11 @@
 // truncated and damaged forms fail cleanly.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "XFileTestHelpers.h"
+#include "d3dx/XFileMszip.h"
 #include "d3dx/XFileWriter.h"
 
 namespace {
@@ -107,4 +109,36 @@ TEST(XFileWriter, EveryTruncationFailsCleanly) {
   }
 }
 
+// A compressed file is refused before unpacking when it would expand past the caps: both a
+// header that declares a huge size and real data that deflates a thousand to one.
+TEST(XFileWriter, CompressedFilesThatExpandTooFarAreRefused) {
+  Parsed original =
+      xfiletest::ParseVector(xfiletest::ReadBytes(xfiletest::TestDataPath("anim_test.x")));
+  std::vector<BYTE> packed = Write(original, XFileEncoding::CompressedText, false);
+  constexpr size_t kSizeOffset = 16;  // the DWORD after the header
+  std::vector<BYTE> claims = packed;
+  const DWORD huge = 0x40000000;
+  std::memcpy(claims.data() + kSizeOffset, &huge, 4);
+  Parsed refused = xfiletest::ParseVector(claims);
+  EXPECT_EQ(refused.hr, DXFILEERR_BADFILECOMPRESSIONTYPE);
+  EXPECT_NE(refused.file->LastError().find("expand"), std::string::npos)
+      << refused.file->LastError();
+
+  const std::string header = "xof 0303tzip0032";
+  std::vector<BYTE> blank(kXFileMinExpansionAllowance + 1, ' ');
+  std::vector<BYTE> body;
+  ASSERT_TRUE(XFileMszipCompress(blank, &body));
+  ASSERT_LT(body.size() * kXFileMaxExpansionRatio, blank.size());
+  std::vector<BYTE> bomb(header.begin(), header.end());
+  bomb.insert(bomb.end(), body.begin(), body.end());
+  EXPECT_EQ(xfiletest::ParseVector(bomb).hr, DXFILEERR_BADFILECOMPRESSIONTYPE);
+  // Just inside the allowance, the same kind of file is read.
+  blank.resize(kXFileMinExpansionAllowance - 64);
+  ASSERT_TRUE(XFileMszipCompress(blank, &body));
+  std::vector<BYTE> fits(header.begin(), header.end());
+  fits.insert(fits.end(), body.begin(), body.end());
+  EXPECT_EQ(xfiletest::ParseVector(fits).hr, S_OK);
+}
+
 }  // namespace
+

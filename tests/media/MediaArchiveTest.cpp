@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 #include "RarPacker.h"
@@ -223,6 +224,35 @@ TEST(MediaArchiveDamage, BadHeaderFieldsFail) {
   std::uint8_t* buffer = nullptr;
   std::uint32_t count = 0;
   EXPECT_FALSE(ExtractEntry("a.txt", &missing, nullptr, &buffer, &count));
+}
+
+// RAR 1.3 and 1.5 compressed data has another format: such entries are refused as an
+// unsupported method, not handed to the 2.0 decoder and reported as damage. Stored data of
+// those versions is plain and still read.
+TEST(MediaArchiveDamage, OlderCompressedEntriesAreAnUnsupportedMethod) {
+  const Bytes text = MeshText(3000, 9);
+  for (const PackMethod method : {PackMethod::kCompress, PackMethod::kStore}) {
+    PackOptions options;
+    options.method = method;
+    Bytes archive = PackOrDie({{"old.txt", text, false}}, options);
+    archive[FileHeaders(archive)[0].offset + 24] = 15;
+    std::uint8_t* buffer = nullptr;
+    std::uint32_t count = 0;
+    ExtractFailure failure = ExtractFailure::None;
+    MediaArchive view{archive.data(), std::uint32_t(archive.size()), 0};
+    const bool extracted = ExtractEntry("old.txt", &view, nullptr, &buffer, &count, &failure);
+    if (method == PackMethod::kStore) {
+      EXPECT_TRUE(extracted);
+      EXPECT_EQ(failure, ExtractFailure::None);
+      EXPECT_EQ(Bytes(buffer, buffer + count), text);
+    } else {
+      EXPECT_FALSE(extracted);
+      EXPECT_EQ(failure, ExtractFailure::UnsupportedMethod);
+    }
+    std::free(buffer);
+    EXPECT_FALSE(ExtractEntry("other.txt", &view, nullptr, &buffer, &count, &failure));
+    EXPECT_EQ(failure, ExtractFailure::NotFound);
+  }
 }
 
 TEST(MediaArchiveDamage, FlippedBitsNeverGiveWrongBytes) {

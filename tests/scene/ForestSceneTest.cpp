@@ -134,9 +134,12 @@ TEST_F(ForestSceneTest, OneFrameIsDrawnInItsOrderWithItsStates) {
       "SetRenderState(D3DRS_SPECULARENABLE, 0)",
       "SetRenderState(D3DRS_LIGHTING, 0)",
       "SetRenderState(D3DRS_ZENABLE, 0)",
+      // The background is opaque: drawn without blending, which comes back for the forest.
+      "SetRenderState(D3DRS_ALPHABLENDENABLE, 0)",
       "SetTexture(0, ptr)",
       "SetVertexShader(258)",
       "DrawPrimitiveUP(4, 2, ptr, 20)",
+      "SetRenderState(D3DRS_ALPHABLENDENABLE, 1)",
       "SetRenderState(D3DRS_LIGHTING, 1)",
       "SetRenderState(D3DRS_ZENABLE, 1)",
       "SetRenderState(D3DRS_ALPHATESTENABLE, 1)",
@@ -149,7 +152,8 @@ TEST_F(ForestSceneTest, OneFrameIsDrawnInItsOrderWithItsStates) {
   // The forest is drawn under the alpha test, then the blending and the test are switched
   // off for the animals, and the world matrix the frame started with comes back last.
   const int forestDraw = m_direct3D->Log()->IndexOf("SetRenderState(D3DRS_ALPHAFUNC, 7)");
-  const int blendOff = m_direct3D->Log()->IndexOf("SetRenderState(D3DRS_ALPHABLENDENABLE, 0)");
+  const int blendOff =
+      m_direct3D->Log()->IndexOf("SetRenderState(D3DRS_ALPHABLENDENABLE, 0)", size_t(forestDraw));
   ASSERT_GT(blendOff, forestDraw);
   int forestDraws = 0;
   for (int i = forestDraw; i < blendOff; ++i) {

@@ -98,6 +98,38 @@ TEST_F(XFileModelRenderTest, EachFrameWithMeshesDrawsItsSubsetsInItsCombinedWorl
   EXPECT_EQ(a->materials[0].Power, 10.0f);
 }
 
+// Materials that name one texture file share one texture, and a mesh whose triangles all
+// have two corners at one place (a path or the web frame, carried as a mesh) shades nothing,
+// so it is not drawn; a thin but real triangle still is.
+TEST_F(XFileModelRenderTest, TexturesAreSharedByNameAndHelperMeshesAreNotDrawn) {
+  XFileModel model;
+  const std::string bark = WriteTexture();
+  const std::string helper =
+      "Mesh {\n4;\n0;0;0;,0;0;0;,5;1;0;,5;1;0;;\n2;\n3;0,1,2;,3;1,3,2;;\n"
+      "MeshMaterialList { 1; 2; 0,0; Material { 1;1;1;1;; 1.0; 0;0;0;; 0;0;0;; } }\n}\n";
+  const std::string thin =
+      "Mesh {\n3;\n0;0;0;,5;0;0;,5;0.001;0;;\n1;\n3;0,1,2;;\n"
+      "MeshMaterialList { 1; 1; 0; Material { 1;1;1;1;; 1.0; 0;0;0;; 0;0;0;; } }\n}\n";
+  const std::string text = Frame("A", QuadMesh(0, 0, 1, 1, 1, bark)) +
+                           Frame("B", QuadMesh(2, 0, 3, 1, 1, bark)) +
+                           Frame("path00", helper) + Frame("Twig", thin);
+  Log().Clear();
+  ASSERT_EQ(LoadText(&model, text), S_OK);
+  EXPECT_EQ(Log().Count("CreateTexture"), 1u);
+  const XFileMeshContainer* a = model.FindFrame("A")->pFirstMesh;
+  const XFileMeshContainer* b = model.FindFrame("B")->pFirstMesh;
+  ASSERT_NE(a->textures[0], nullptr);
+  EXPECT_EQ(a->textures[0], b->textures[0]);
+
+  D3DXMATRIX world;
+  D3DXMatrixIdentity(&world);
+  int draws = 0;
+  for (const std::string& call : RenderCalls(model, world)) draws += call.rfind("Draw", 0) == 0;
+  EXPECT_EQ(draws, 3);  // A, B and the thin triangle; not the helper mesh
+  // The shared texture outlives either container's release of it.
+  model.DeleteAll();
+}
+
 TEST_F(XFileModelRenderTest, ReleasedDeviceObjectsAreMadeAgainOnTheNextRender) {
   XFileModel model;
   ASSERT_EQ(LoadText(&model, Frame("A", QuadMesh(0, 0, 1, 1)) + Frame("B", QuadMesh(1, 1, 2, 2))),

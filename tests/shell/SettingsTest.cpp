@@ -208,5 +208,87 @@ TEST(RegistryFile, KeysAndNamesMatchWithoutRegardToCase) {
   EXPECT_EQ(registry.Serialize().find("0000000a"), std::string::npos);
 }
 
+// A UTF-16 export as regedit writes it: byte-order mark, then every character in two bytes.
+std::string Utf16(std::string_view ascii, bool bigEndian) {
+  std::string out = bigEndian ? std::string("\xFE\xFF") : std::string("\xFF\xFE");
+  for (char c : ascii) {
+    out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  }
+  return out;
+}
+
+constexpr std::string_view kSaverKeyText =
+    "Windows Registry Editor Version 5.00\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\VORTANE Studio\\Quillmoor 3D Screensaver]\r\n"
+    "\"ShowFPS\"=dword:00000002\r\n"
+    "\"Width\"=dword:00000400\r\n";
+
+TEST_F(RegistrySettings, Utf16ExportsReadAndWriteBackInTheirEncoding) {
+  for (const bool bigEndian : {false, true}) {
+    WriteText(Utf16(kSaverKeyText, bigEndian));
+    SaverSettings s = BaseDefaults();
+    {
+      RegistryFile registry(file);
+      ASSERT_TRUE(registry.Load());
+      ReadSettings(registry, s);
+      EXPECT_EQ(s.m_bShowFPS, 1) << bigEndian;
+      EXPECT_EQ(s.m_iWidth, 1024) << bigEndian;
+      s.m_iWidth = 640;
+      WriteSettings(registry, s);
+      ASSERT_TRUE(registry.Save());
+    }
+    const std::string text = ReadText();
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.substr(0, 2), bigEndian ? "\xFE\xFF" : "\xFF\xFE");
+    RegistryFile again(file);
+    ASSERT_TRUE(again.Load());
+    SaverSettings read = BaseDefaults();
+    ReadSettings(again, read);
+    EXPECT_EQ(read, s) << bigEndian;
+  }
+  // A UTF-8 byte-order mark is no part of the first line.
+  RegistryFile registry("/nonexistent/settings.reg");
+  registry.Parse("\xEF\xBB\xBF" + std::string(kSaverKeyText));
+  EXPECT_EQ(registry.QueryDword("Software\\VORTANE Studio\\Quillmoor 3D Screensaver", "Width"),
+            1024u);
+  EXPECT_EQ(registry.Serialize().find("\xEF\xBB\xBF"), std::string::npos);
+}
+
+TEST_F(RegistrySettings, OnlyRegularFilesOfASaneSizeAreRead) {
+  std::filesystem::create_directories(file.parent_path());
+  // Too big: refused as a whole, nothing of it read.
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << kSaverKeyText;
+    out << std::string(RegistryFile::kMaxFileBytes, '\n');
+  }
+  RegistryFile big(file);
+  EXPECT_FALSE(big.Load());
+  EXPECT_FALSE(big.QueryDword("Software\\VORTANE Studio\\Quillmoor 3D Screensaver", "Width"));
+  // A device that never ends, and a folder, are not settings files.
+  for (const char* path : {"/dev/zero", "/tmp"}) {
+    RegistryFile odd(path);
+    EXPECT_FALSE(odd.Load()) << path;
+  }
+}
+
+TEST(RegistryFile, RepeatedSectionsMergeAndTheLaterValueWins) {
+  RegistryFile registry("/nonexistent/settings.reg");
+  registry.Parse(
+      "[HKEY_CURRENT_USER\\Software\\A]\n\"First\"=dword:00000001\n\"Both\"=dword:00000001\n"
+      "[HKEY_CURRENT_USER\\Software\\B]\n\"Both\"=dword:00000005\n"
+      "[HKEY_CURRENT_USER\\Software\\A]\n\"Both\"=dword:00000002\n");
+  EXPECT_EQ(registry.QueryDword("Software\\A", "First"), 1u);
+  EXPECT_EQ(registry.QueryDword("Software\\A", "Both"), 2u);
+  // A write changes the value that wins, so it reads back.
+  registry.SetDword("Software\\A", "Both", 3);
+  registry.SetDword("Software\\A", "New", 4);
+  RegistryFile again("/nonexistent/settings.reg");
+  again.Parse(registry.Serialize());
+  EXPECT_EQ(again.QueryDword("Software\\A", "Both"), 3u);
+  EXPECT_EQ(again.QueryDword("Software\\A", "New"), 4u);
+  EXPECT_EQ(again.QueryDword("Software\\B", "Both"), 5u);
+}
+
 }  // namespace
 }  // namespace qm

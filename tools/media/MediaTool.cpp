@@ -9,7 +9,10 @@
 #include "media/MediaArchive.h"
 #include "media/Rar20Format.h"
 
+#include <iconv.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,7 +43,12 @@ constexpr const char* kUsage =
     "--multimedia codes WAV samples (or the whole file) with the audio predictor, the\n"
     "channel count taken from the WAV header or guessed unless --channels says.\n"
     "-P media and -P digits use the saver's built-in archive passwords.\n"
-    "extract writes to standard output unless -o names a file.\n";
+    "extract writes to standard output unless -o names a file. An ENTRY given in UTF-8\n"
+    "also finds a name the archive stores in a DOS code page (437, 850 or 866).\n"
+    "list shows each entry's method and the RAR version needed to unpack it (20 = 2.0).\n";
+
+// DOS code pages that archivers of the RAR 2.0 era stored names in, most common first.
+constexpr const char* kOemCodePages[] = {"CP437", "CP850", "CP866"};
 
 std::uint16_t Le16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
 std::uint32_t Le32(const std::uint8_t* p) {
@@ -63,8 +71,8 @@ int List(const std::string& path) {
        !std::equal(kAltMarker.begin(), kAltMarker.end(), a.begin())))
     return Fail(path + " is not a RAR archive");
   const bool solid = (Le16(&a[kMarkerSize + 3]) & kMainSolid) != 0;
-  std::printf("%s%s\n%10s %10s %8s %6s %5s  %s\n", path.c_str(), solid ? " (solid)" : "",
-              "size", "packed", "crc32", "method", "flags", "name");
+  std::printf("%s%s\n%10s %10s %8s %6s %3s %5s  %s\n", path.c_str(), solid ? " (solid)" : "",
+              "size", "packed", "crc32", "method", "ver", "flags", "name");
   std::uint64_t pos = kMarkerSize + Le16(&a[kMarkerSize + 5]);
   while (pos + kBlockHeaderSize <= a.size()) {
     const std::uint8_t* b = &a[pos];
@@ -77,15 +85,45 @@ int List(const std::string& path) {
           Le16(b + 26), std::uint32_t(a.size() - pos - kFileHeaderSize));
       std::string name(reinterpret_cast<const char*>(b + kFileHeaderSize), nameSize);
       name = name.c_str();
-      std::printf("%10u %10u %08x %6s %5s  %s%s\n", Le32(b + 11), Le32(b + 7), Le32(b + 16),
+      std::printf("%10u %10u %08x %6s %3u %5s  %s%s\n", Le32(b + 11), Le32(b + 7), Le32(b + 16),
                   b[25] == kMethodStored ? "store" : (std::string("m") + char(b[25])).c_str(),
-                  (flags & kFileEncrypted) ? "*" : "", name.c_str(),
+                  unsigned(b[24]), (flags & kFileEncrypted) ? "*" : "", name.c_str(),
                   (flags & kFileDirectory) == kFileDirectory ? "\\" : "");
     }
     if (b[2] == kEndBlock) break;
     pos += headSize + dataSize;
   }
   return 0;
+}
+
+std::string FailureText(ExtractFailure failure) {
+  switch (failure) {
+    case ExtractFailure::NotFound: return " (no such entry)";
+    case ExtractFailure::UnsupportedMethod:
+      return " (unsupported method: the entry needs an unpack version other than RAR 2.0's)";
+    case ExtractFailure::OutOfMemory: return " (out of memory)";
+    default: return " (damaged archive or wrong password)";
+  }
+}
+
+// The UTF-8 name in a DOS code page; false when a character has no place in it.
+bool ConvertName(const std::string& utf8, const char* codePage, std::string& converted) {
+  iconv_t convert = iconv_open(codePage, "UTF-8");
+  if (convert == reinterpret_cast<iconv_t>(-1)) return false;
+  std::string in = utf8;
+  converted.assign(in.size() * 4 + 4, '\0');
+  char* inPtr = in.data();
+  size_t inLeft = in.size();
+  char* outPtr = converted.data();
+  size_t outLeft = converted.size();
+  const bool ok = iconv(convert, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1);
+  iconv_close(convert);
+  converted.resize(converted.size() - outLeft);
+  return ok && inLeft == 0;
+}
+
+bool WriteAll(std::FILE* file, const std::uint8_t* data, std::size_t size) {
+  return std::fwrite(data, 1, size, file) == size && std::fflush(file) == 0;
 }
 
 int Extract(int argc, char** argv) {
@@ -108,17 +146,22 @@ int Extract(int argc, char** argv) {
   MediaArchive archive{bytes.data(), std::uint32_t(bytes.size()), 0};
   std::uint8_t* buffer = nullptr;
   std::uint32_t count = 0;
-  if (!ExtractEntry(argv[3], &archive, havePassword ? password.c_str() : nullptr, &buffer,
-                    &count))
-    return Fail(std::string("cannot extract ") + argv[3] +
-                " (no such entry, damaged archive or wrong password)");
-  std::vector<std::uint8_t> data(buffer, buffer + count);
-  std::free(buffer);
-  if (output.empty()) {
-    std::fwrite(data.data(), 1, data.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : Fail("cannot write standard output");
+  ExtractFailure failure = ExtractFailure::NotFound;
+  const char* key = havePassword ? password.c_str() : nullptr;
+  bool extracted = ExtractEntry(argv[3], &archive, key, &buffer, &count, &failure);
+  for (const char* codePage : kOemCodePages) {
+    if (extracted || failure != ExtractFailure::NotFound) break;
+    std::string oemName;
+    if (!ConvertName(argv[3], codePage, oemName) || oemName == argv[3]) continue;
+    extracted = ExtractEntry(oemName.c_str(), &archive, key, &buffer, &count, &failure);
   }
-  return WriteWholeFile(output, data) ? 0 : Fail("cannot write " + output);
+  if (!extracted) return Fail(std::string("cannot extract ") + argv[3] + FailureText(failure));
+  // The entry goes out from the reader's own buffer: no second copy of it.
+  const bool written = output.empty() ? WriteAll(stdout, buffer, count)
+                                      : WriteWholeFile(output, buffer, count);
+  std::free(buffer);
+  if (!written) return Fail("cannot write " + (output.empty() ? "standard output" : output));
+  return 0;
 }
 
 // The archive name of a path given on the command line, or empty when it is refused.
@@ -200,8 +243,12 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
 }
 
 bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  return WriteWholeFile(path, bytes.data(), bytes.size());
+}
+
+bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
   return bool(out.flush());
 }
 

@@ -4,6 +4,7 @@
 // both read and write whole files through these helpers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@ namespace qm::mediatool {
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size);
 
 // Prints "quillmoor-media: <reason>" on standard error and returns the failure exit code.
 int Fail(const std::string& reason);

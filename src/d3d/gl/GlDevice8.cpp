@@ -41,6 +41,7 @@ GlDevice8::GlDevice8(IDirect3D8* direct3D, SDL_Window* window, SDL_GLContext con
       m_state(parameters.EnableAutoDepthStencil != FALSE) {
   m_direct3D->AddRef();
   m_token->functions = &m_gl;
+  m_token->context = context;
   const char* driver = SDL_GetCurrentVideoDriver();
   m_offscreenDriver = driver && std::strcmp(driver, "offscreen") == 0;
   // Presentation is immediate: the saver paces itself, and waiting for a vertical blank
@@ -53,6 +54,7 @@ GlDevice8::GlDevice8(IDirect3D8* direct3D, SDL_Window* window, SDL_GLContext con
 GlDevice8::~GlDevice8() {
   m_state.ResetToDefaults(false);  // drops the references to bound resources
   SDL_GL_MakeCurrent(m_window, m_context);
+  if (m_frameFence != nullptr) m_gl.DeleteSync(m_frameFence);
   m_gamma.Release(m_gl);
   if (m_whiteTexture != 0) glDeleteTextures(1, &m_whiteTexture);
   m_token.reset();
@@ -76,7 +78,7 @@ void GlDevice8::ApplyDefaults() {
   glDisable(GL_DITHER);
   glShadeModel(GL_SMOOTH);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  m_dirty = true;
+  m_dirty = kDirtyAll;
   m_appliedFvf = 0xFFFFFFFFu;
 }
 
@@ -118,9 +120,10 @@ HRESULT GlDevice8::GetDisplayMode(D3DDISPLAYMODE* mode) {
 
 HRESULT GlDevice8::Present(const RECT*, const RECT*, HWND, const void*) {
   if (m_inScene) return D3DERR_INVALIDCALL;
+  if (m_countPixels) CollectPixelCounts();
   if (m_gamma.Active()) {
     m_gamma.Apply(m_gl, m_width, m_height);
-    m_dirty = true;
+    m_dirty = kDirtyAll;
     m_appliedFvf = 0xFFFFFFFFu;
   }
   if (m_capture) {
@@ -137,12 +140,28 @@ HRESULT GlDevice8::Present(const RECT*, const RECT*, HWND, const void*) {
       for (int x = 0; x < m_width; ++x) target[x] = source[x] | 0xFF000000u;
     }
   } else if (m_offscreenDriver) {
-    // The offscreen driver's swap does not wait for the frame; without this Mesa queues
-    // frames without bound.
-    glFinish();
+    LimitFramesInFlight();
   }
   SDL_GL_SwapWindow(m_window);
   return D3D_OK;
+}
+
+// The offscreen driver's swap does not wait for the frame, so Mesa would queue frames
+// without bound. Waiting for all of this frame (glFinish) would leave this thread idle
+// while the rasteriser works; waiting for the previous one lets the next frame's moving
+// and drawing calls overlap this frame's pixels, and still bounds the queue.
+void GlDevice8::LimitFramesInFlight() {
+  if (!m_gl.FenceSync) {
+    glFinish();
+    return;
+  }
+  if (m_frameFence != nullptr) {
+    constexpr GLuint64 kForever = ~GLuint64(0);
+    m_gl.ClientWaitSync(m_frameFence, GL_SYNC_FLUSH_COMMANDS_BIT, kForever);
+    m_gl.DeleteSync(m_frameFence);
+  }
+  m_frameFence = m_gl.FenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+  glFlush();
 }
 
 void GlDevice8::SetGammaRamp(DWORD, const D3DGAMMARAMP* ramp) {
@@ -224,8 +243,9 @@ HRESULT GlDevice8::BeginScene() {
       m_state.viewport.Height == static_cast<DWORD>(oldHeight)) {
     m_state.viewport.Width = static_cast<DWORD>(m_width);
     m_state.viewport.Height = static_cast<DWORD>(m_height);
-    m_dirty = true;
   }
+  // Pre-transformed vertices are placed by the window's size.
+  if (oldWidth != m_width || oldHeight != m_height) m_dirty |= kDirtyTransforms;
   return D3D_OK;
 }
 
@@ -267,6 +287,7 @@ HRESULT GlDevice8::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLO
     if (right <= left || bottom <= top) return;
     glScissor(left, m_height - bottom, right - left, bottom - top);
     glClear(mask);
+    if (m_countPixels) m_clearedPixels += std::uint64_t(right - left) * std::uint64_t(bottom - top);
   };
   if (count == 0 || !rects) {
     clearRect(0, 0, m_width, m_height);
@@ -274,7 +295,7 @@ HRESULT GlDevice8::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLO
     for (DWORD i = 0; i < count; ++i) clearRect(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
   }
   glDisable(GL_SCISSOR_TEST);
-  m_dirty = true;  // the masks are re-applied from the render states
+  m_dirty |= kDirtyRenderStates;  // the masks are re-applied from the render states
   return D3D_OK;
 }
 
@@ -283,8 +304,19 @@ HRESULT GlDevice8::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLO
 // ---------------------------------------------------------------------------------------
 
 HRESULT GlDevice8::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
-  if (!matrix || !m_state.SetTransform(state, *matrix)) return D3DERR_INVALIDCALL;
-  m_dirty = true;
+  if (!matrix) return D3DERR_INVALIDCALL;
+  D3DMATRIX held{};
+  const bool same = m_state.GetTransform(state, &held) &&
+                    std::memcmp(&held, matrix, sizeof held) == 0;
+  if (!m_state.SetTransform(state, *matrix)) return D3DERR_INVALIDCALL;
+  if (same) return D3D_OK;
+  if (state == D3DTS_VIEW) {
+    m_dirty |= kDirtyTransforms | kDirtyLighting;  // lights are given in eye space
+  } else if (state == D3DTS_WORLD || state == D3DTS_PROJECTION) {
+    m_dirty |= kDirtyTransforms;
+  } else {
+    m_dirty |= kDirtyStages;  // a texture matrix
+  }
   return D3D_OK;
 }
 
@@ -295,7 +327,7 @@ HRESULT GlDevice8::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) 
 HRESULT GlDevice8::SetViewport(const D3DVIEWPORT8* viewport) {
   if (!viewport || viewport->Width == 0 || viewport->Height == 0) return D3DERR_INVALIDCALL;
   m_state.viewport = *viewport;
-  m_dirty = true;
+  m_dirty |= kDirtyTransforms;
   return D3D_OK;
 }
 
@@ -307,8 +339,9 @@ HRESULT GlDevice8::GetViewport(D3DVIEWPORT8* viewport) {
 
 HRESULT GlDevice8::SetMaterial(const D3DMATERIAL8* material) {
   if (!material) return D3DERR_INVALIDCALL;
+  if (std::memcmp(&m_state.material, material, sizeof *material) == 0) return D3D_OK;
   m_state.material = *material;
-  m_dirty = true;
+  m_dirty |= kDirtyMaterial;
   return D3D_OK;
 }
 
@@ -321,7 +354,7 @@ HRESULT GlDevice8::GetMaterial(D3DMATERIAL8* material) {
 HRESULT GlDevice8::SetLight(DWORD index, const D3DLIGHT8* light) {
   if (!light) return D3DERR_INVALIDCALL;
   m_state.lights[index].light = *light;
-  m_dirty = true;
+  m_dirty |= kDirtyLighting;
   return D3D_OK;
 }
 
@@ -341,7 +374,7 @@ HRESULT GlDevice8::LightEnable(DWORD index, BOOL enable) {
     slot.light.Direction = {0.0f, 0.0f, 1.0f};
   }
   slot.enabled = enable != FALSE;
-  m_dirty = true;
+  m_dirty |= kDirtyLighting;
   return D3D_OK;
 }
 
@@ -353,8 +386,12 @@ HRESULT GlDevice8::GetLightEnable(DWORD index, BOOL* enable) {
 }
 
 HRESULT GlDevice8::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+  DWORD held = 0;
+  const bool same = m_state.GetRenderState(state, &held) && held == value;
   if (!m_state.SetRenderState(state, value)) return D3DERR_INVALIDCALL;
-  m_dirty = true;
+  // Render states also feed the light model and the stages (ambient, colour sources,
+  // texture factor); they change a few times a frame, so all three are translated again.
+  if (!same) m_dirty |= kDirtyRenderStates | kDirtyLighting | kDirtyStages;
   return D3D_OK;
 }
 
@@ -364,8 +401,9 @@ HRESULT GlDevice8::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
 
 HRESULT GlDevice8::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
   if (stage >= D3DMAX_TEXTURE_STAGES) return D3DERR_INVALIDCALL;
+  if (m_state.textures[stage].Get() == texture) return D3D_OK;
   m_state.textures[stage].Reset(texture);
-  m_dirty = true;
+  m_dirty |= kDirtyTextures;
   return D3D_OK;
 }
 
@@ -378,8 +416,10 @@ HRESULT GlDevice8::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) {
 
 HRESULT GlDevice8::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
                                         DWORD value) {
+  DWORD held = 0;
+  const bool same = m_state.GetStageState(stage, type, &held) && held == value;
   if (!m_state.SetStageState(stage, type, value)) return D3DERR_INVALIDCALL;
-  m_dirty = true;
+  if (!same) m_dirty |= kDirtyStages;
   return D3D_OK;
 }
 

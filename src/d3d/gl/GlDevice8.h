@@ -86,6 +86,9 @@ class GlDevice8 : public RefCounted<IDirect3DDevice8> {
                                  UINT vertexStreamZeroStride) override;
   HRESULT SetFrameCapture(BOOL enable) override;
   HRESULT GetPresentedFrame(std::vector<DWORD>* pixels, UINT* width, UINT* height) override;
+  HRESULT SetPixelCounting(BOOL enable) override;
+  HRESULT GetPixelCounts(D3DPIXELCOUNTS* counts) override;
+  HRESULT MeasureFillRate(const D3DPIXELCOUNTS& counts, D3DFILLCOSTS* costs) override;
 
  private:
   GlDevice8(IDirect3D8* direct3D, SDL_Window* window, SDL_GLContext context,
@@ -107,12 +110,33 @@ class GlDevice8 : public RefCounted<IDirect3DDevice8> {
     UINT minIndex = 0;
   };
   HRESULT Draw(D3DPRIMITIVETYPE primitiveType, UINT primitiveCount, const DrawSource& source);
+  // The GL draw call itself, on the arrays bound (vertices lowest..highest are read).
+  void IssueDraw(D3DPRIMITIVETYPE primitiveType, UINT count, const DrawSource& source,
+                 UINT lowest, UINT highest);
+  // Translates the state groups that changed since the last draw.
+  void ApplyChangedState(DWORD fvf, bool pretransformed);
   void ApplyRenderStates();
   void ApplyTransforms(bool pretransformed);
   void ApplyLighting(bool lit, DWORD fvf);
+  void ApplyMaterial();
   void ApplyStages(bool pretransformed, DWORD fvf);
   void ApplyStage(DWORD stage, bool pretransformed, DWORD fvf);
+  void ApplyTextures();
+  void BindStageTexture(DWORD stage);
   void ApplySampler(DWORD stage, GlTexture8* texture);
+  // Waits for the frame before the last one, so that one frame at most is queued.
+  void LimitFramesInFlight();
+
+  // --- Fill measurement (GlFillMeasure.cpp)
+  // The kind of pixels the next draw makes (D3DFILLKIND_* bits).
+  DWORD DrawKind() const;
+  // Issues the draw just made once more (its arrays still bound) with every test and
+  // write off, counting what it covers.
+  void CountDrawPixels(DWORD kind, D3DPRIMITIVETYPE primitiveType, UINT count,
+                       const DrawSource& source, UINT lowest, UINT highest);
+  // Sums the counting queries of the frame just presented.
+  void CollectPixelCounts();
+  double MeasureLayerCost(DWORD kind, GLuint texture);
   const BYTE* ConvertPretransformed(const DrawSource& source, UINT first, UINT count);
   void BindArrays(const BYTE* vertices, UINT stride, DWORD fvf, bool pretransformed);
   void BindWhiteTexture();
@@ -137,8 +161,30 @@ class GlDevice8 : public RefCounted<IDirect3DDevice8> {
   GLuint m_whiteTexture = 0;
   std::vector<BYTE> m_scratch;
   int m_activeUnits = 0;  // stages enabled in GL by the last draw
-  bool m_dirty = true;     // a state changed since the last draw
+
+  // Groups of Direct3D state that changed since the last draw; a draw translates only these.
+  // A setter that stores the value already held marks nothing.
+  static constexpr unsigned kDirtyRenderStates = 1u << 0;
+  static constexpr unsigned kDirtyLighting = 1u << 1;   // lights, light model and material
+  static constexpr unsigned kDirtyMaterial = 1u << 2;
+  static constexpr unsigned kDirtyStages = 1u << 3;     // combiners, texture coordinates, binds
+  static constexpr unsigned kDirtyTextures = 1u << 4;   // only which textures are bound
+  static constexpr unsigned kDirtyTransforms = 1u << 5; // matrices and viewport
+  static constexpr unsigned kDirtyAll = 0x3Fu;
+  unsigned m_dirty = kDirtyAll;
   DWORD m_appliedFvf = 0xFFFFFFFFu;
+  GLsync m_frameFence = nullptr;  // marks the end of the last presented frame
+
+  // One counting query of a draw, with the kind of its pixels.
+  struct PixelQuery {
+    GLuint query;
+    DWORD kind;
+  };
+  bool m_countPixels = false;
+  std::vector<PixelQuery> m_pixelQueries;  // of the frame being drawn
+  std::uint64_t m_clearedPixels = 0;       // of the frame being drawn
+  D3DPIXELCOUNTS m_pixelCounts;            // of the last presented frame
+  bool m_pixelCountsReady = false;
 };
 
 }  // namespace qm

@@ -354,26 +354,61 @@ HRESULT GlDevice8::Draw(D3DPRIMITIVETYPE primitiveType, UINT primitiveCount,
   if (highest >= source.vertexCount) return D3DERR_INVALIDCALL;
 
   const bool pretransformed = layout.positionFloats == 4;
-  if (m_dirty || fvf != m_appliedFvf) {
-    ApplyRenderStates();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    ApplyLighting(!pretransformed && m_state.RenderState(D3DRS_LIGHTING) != FALSE, fvf);
-    ApplyStages(pretransformed, fvf);
-    ApplyTransforms(pretransformed);
-    m_dirty = false;
-    m_appliedFvf = fvf;
-  }
+  ApplyChangedState(fvf, pretransformed);
   const BYTE* vertices = source.vertices;
   if (pretransformed) vertices = ConvertPretransformed(source, lowest, highest + 1 - lowest);
   BindArrays(vertices, source.stride, fvf, pretransformed);
+  IssueDraw(primitiveType, count, source, lowest, highest);
+  if (m_countPixels) {
+    CountDrawPixels(DrawKind(), primitiveType, count, source, lowest, highest);
+  }
+  return D3D_OK;
+}
+
+void GlDevice8::IssueDraw(D3DPRIMITIVETYPE primitiveType, UINT count, const DrawSource& source,
+                          UINT lowest, UINT highest) {
   if (source.indices) {
     glDrawRangeElements(PrimitiveMode(primitiveType), lowest, highest,
                         static_cast<GLsizei>(count), source.indexType, source.indices);
   } else {
     glDrawArrays(PrimitiveMode(primitiveType), 0, static_cast<GLsizei>(count));
   }
-  return D3D_OK;
+}
+
+void GlDevice8::ApplyChangedState(DWORD fvf, bool pretransformed) {
+  unsigned dirty = m_dirty;
+  // The vertex format decides lighting (vertex colours, pre-transformed vertices), texture
+  // coordinate sizes and the matrices.
+  if (fvf != m_appliedFvf) dirty |= kDirtyLighting | kDirtyStages | kDirtyTransforms;
+  // A texture written since it was bound is uploaded by binding it again.
+  for (int unit = 0; unit < m_activeUnits && !(dirty & kDirtyTextures); ++unit) {
+    auto* texture = dynamic_cast<GlTexture8*>(m_state.textures[static_cast<DWORD>(unit)].Get());
+    if (texture && texture->NeedsUpload()) dirty |= kDirtyTextures;
+  }
+  if (dirty == 0) return;
+  // Lights and texture generation are given with an identity model-view, so the matrices
+  // follow them.
+  const bool eyeSpace = (dirty & (kDirtyLighting | kDirtyStages)) != 0;
+  if (eyeSpace) dirty |= kDirtyTransforms;
+  if (dirty & kDirtyRenderStates) ApplyRenderStates();
+  if (eyeSpace) {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+  }
+  const bool lit = !pretransformed && m_state.RenderState(D3DRS_LIGHTING) != FALSE;
+  if (dirty & kDirtyLighting) {
+    ApplyLighting(lit, fvf);
+  } else if ((dirty & kDirtyMaterial) && lit) {
+    ApplyMaterial();
+  }
+  if (dirty & kDirtyStages) {
+    ApplyStages(pretransformed, fvf);
+  } else if (dirty & kDirtyTextures) {
+    ApplyTextures();
+  }
+  if (dirty & kDirtyTransforms) ApplyTransforms(pretransformed);
+  m_dirty = 0;
+  m_appliedFvf = fvf;
 }
 
 // Pre-transformed vertices carry 1/w: GL needs (x, y, z, 1) x w for a correct perspective
@@ -516,18 +551,7 @@ void GlDevice8::ApplyLighting(bool lit, DWORD fvf) {
   glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL,
                 specular ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
 
-  GLfloat color[4];
-  const D3DMATERIAL8& material = s.material;
-  ColorValueToFloats(material.Diffuse, color);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, color);
-  ColorValueToFloats(material.Ambient, color);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, color);
-  ColorValueToFloats(material.Emissive, color);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, color);
-  const GLfloat noSpecular[4] = {0, 0, 0, 0};
-  ColorValueToFloats(material.Specular, color);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular ? color : noSpecular);
-  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(material.Power, 0.0f, 128.0f));
+  ApplyMaterial();
 
   // Vertex colours feed the material only with COLORVERTEX and a diffuse component.
   const bool colorVertex = s.RenderState(D3DRS_COLORVERTEX) && (fvf & D3DFVF_DIFFUSE);
@@ -542,6 +566,7 @@ void GlDevice8::ApplyLighting(bool lit, DWORD fvf) {
     glDisable(GL_COLOR_MATERIAL);
   }
 
+  GLfloat color[4];
   const D3DMATRIX& view = s.View();
   int glLight = 0;
   for (const auto& [index, slot] : s.lights) {
@@ -596,6 +621,22 @@ void GlDevice8::ApplyLighting(bool lit, DWORD fvf) {
   for (; glLight < 8; ++glLight) glDisable(GL_LIGHT0 + static_cast<GLenum>(glLight));
 }
 
+void GlDevice8::ApplyMaterial() {
+  const D3DMATERIAL8& material = m_state.material;
+  const bool specular = m_state.RenderState(D3DRS_SPECULARENABLE) != FALSE;
+  GLfloat color[4];
+  ColorValueToFloats(material.Diffuse, color);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, color);
+  ColorValueToFloats(material.Ambient, color);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, color);
+  ColorValueToFloats(material.Emissive, color);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, color);
+  const GLfloat noSpecular[4] = {0, 0, 0, 0};
+  ColorValueToFloats(material.Specular, color);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular ? color : noSpecular);
+  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(material.Power, 0.0f, 128.0f));
+}
+
 // ---------------------------------------------------------------------------------------
 // Texture stages
 // ---------------------------------------------------------------------------------------
@@ -619,9 +660,15 @@ void GlDevice8::ApplyStages(bool pretransformed, DWORD fvf) {
   m_gl.ActiveTexture(GL_TEXTURE0);
 }
 
-void GlDevice8::ApplyStage(DWORD stage, bool pretransformed, DWORD fvf) {
-  m_gl.ActiveTexture(GL_TEXTURE0 + stage);
-  glEnable(GL_TEXTURE_2D);
+void GlDevice8::ApplyTextures() {
+  for (int unit = 0; unit < m_activeUnits; ++unit) {
+    m_gl.ActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+    BindStageTexture(static_cast<DWORD>(unit));
+  }
+  m_gl.ActiveTexture(GL_TEXTURE0);
+}
+
+void GlDevice8::BindStageTexture(DWORD stage) {
   auto* texture = dynamic_cast<GlTexture8*>(m_state.textures[stage].Get());
   if (texture) {
     texture->Bind();
@@ -630,6 +677,12 @@ void GlDevice8::ApplyStage(DWORD stage, bool pretransformed, DWORD fvf) {
     // An empty stage samples opaque white, so MODULATE leaves the diffuse colour.
     BindWhiteTexture();
   }
+}
+
+void GlDevice8::ApplyStage(DWORD stage, bool pretransformed, DWORD fvf) {
+  m_gl.ActiveTexture(GL_TEXTURE0 + stage);
+  glEnable(GL_TEXTURE_2D);
+  BindStageTexture(stage);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
   const DeviceState& s = m_state;
   SetupCombine(false, s.StageState(stage, D3DTSS_COLOROP), s.StageState(stage, D3DTSS_COLORARG1),

@@ -17,6 +17,7 @@ bool GlFunctions::Load() {
   LoadEntry(ActiveTexture, "glActiveTexture");
   LoadEntry(ClientActiveTexture, "glClientActiveTexture");
   LoadEntry(CompressedTexImage2D, "glCompressedTexImage2D");
+  LoadEntry(GetCompressedTexImage, "glGetCompressedTexImage");
   LoadEntry(CreateShader, "glCreateShader");
   LoadEntry(ShaderSource, "glShaderSource");
   LoadEntry(CompileShader, "glCompileShader");
@@ -30,6 +31,18 @@ bool GlFunctions::Load() {
   LoadEntry(Uniform1i, "glUniform1i");
   LoadEntry(DeleteShader, "glDeleteShader");
   LoadEntry(DeleteProgram, "glDeleteProgram");
+  if (SDL_GL_ExtensionSupported("GL_ARB_sync") == SDL_TRUE) {
+    LoadEntry(FenceSync, "glFenceSync");
+    LoadEntry(ClientWaitSync, "glClientWaitSync");
+    LoadEntry(DeleteSync, "glDeleteSync");
+    if (!FenceSync || !ClientWaitSync || !DeleteSync) FenceSync = nullptr;
+  }
+  LoadEntry(GenQueries, "glGenQueries");
+  LoadEntry(DeleteQueries, "glDeleteQueries");
+  LoadEntry(BeginQuery, "glBeginQuery");
+  LoadEntry(EndQuery, "glEndQuery");
+  LoadEntry(GetQueryObjectuiv, "glGetQueryObjectuiv");
+  if (!DeleteQueries || !BeginQuery || !EndQuery || !GetQueryObjectuiv) GenQueries = nullptr;
   hasS3tc = SDL_GL_ExtensionSupported("GL_EXT_texture_compression_s3tc") == SDL_TRUE;
   hasBgraArrays = SDL_GL_ExtensionSupported("GL_EXT_vertex_array_bgra") == SDL_TRUE ||
                   SDL_GL_ExtensionSupported("GL_ARB_vertex_array_bgra") == SDL_TRUE;

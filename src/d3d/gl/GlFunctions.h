@@ -13,6 +13,7 @@ struct GlFunctions {
   PFNGLACTIVETEXTUREARBPROC ActiveTexture = nullptr;
   PFNGLCLIENTACTIVETEXTUREARBPROC ClientActiveTexture = nullptr;
   PFNGLCOMPRESSEDTEXIMAGE2DPROC CompressedTexImage2D = nullptr;
+  PFNGLGETCOMPRESSEDTEXIMAGEPROC GetCompressedTexImage = nullptr;
   PFNGLCREATESHADERPROC CreateShader = nullptr;
   PFNGLSHADERSOURCEPROC ShaderSource = nullptr;
   PFNGLCOMPILESHADERPROC CompileShader = nullptr;
@@ -26,6 +27,16 @@ struct GlFunctions {
   PFNGLUNIFORM1IPROC Uniform1i = nullptr;
   PFNGLDELETESHADERPROC DeleteShader = nullptr;
   PFNGLDELETEPROGRAMPROC DeleteProgram = nullptr;
+  // Optional: fences (GL_ARB_sync) pace presentation, occlusion queries count pixels for
+  // the fill measurement; both are null when the context lacks them.
+  PFNGLFENCESYNCPROC FenceSync = nullptr;
+  PFNGLCLIENTWAITSYNCPROC ClientWaitSync = nullptr;
+  PFNGLDELETESYNCPROC DeleteSync = nullptr;
+  PFNGLGENQUERIESPROC GenQueries = nullptr;
+  PFNGLDELETEQUERIESPROC DeleteQueries = nullptr;
+  PFNGLBEGINQUERYPROC BeginQuery = nullptr;
+  PFNGLENDQUERYPROC EndQuery = nullptr;
+  PFNGLGETQUERYOBJECTUIVPROC GetQueryObjectuiv = nullptr;
   bool hasS3tc = false;
   bool hasBgraArrays = false;
   int textureUnits = 1;

@@ -1,5 +1,7 @@
 #include "d3d/gl/GlTexture8.h"
 
+#include <SDL.h>
+
 #include "d3d/FormatInfo.h"
 #include "d3d/gl/GlFunctions.h"
 
@@ -83,9 +85,48 @@ GlTexture8::~GlTexture8() {
   if (m_name != 0 && !m_context.expired()) glDeleteTextures(1, &m_name);
 }
 
-void GlTexture8::OnUnlock(UINT level) { m_dirty[level] = true; }
+bool GlTexture8::ContextCurrent() const {
+  const auto context = m_context.lock();
+  return context && context->context == SDL_GL_GetCurrentContext();
+}
+
+void GlTexture8::OnUnlock(UINT level) {
+  m_dirty[level] = true;
+  m_pendingUploads = true;
+  if (!ContextCurrent()) return;
+  // Uploaded now, so that the system copy is gone before the loader makes the next level;
+  // the device's binding on the active unit is left as it was.
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  BindName();
+  UploadPending();
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+}
+
+bool GlTexture8::RestoreLevelBits(UINT level, std::uint8_t* bits) {
+  GlUpload upload{};
+  if (m_name == 0 || !ContextCurrent() || !LookupUpload(Format(), &upload)) return false;
+  const auto context = m_context.lock();
+  if (upload.compressed && !context->functions->GetCompressedTexImage) return false;
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  glBindTexture(GL_TEXTURE_2D, m_name);
+  if (upload.compressed) {
+    context->functions->GetCompressedTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), bits);
+  } else {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), upload.format, upload.type, bits);
+  }
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+  return true;
+}
 
 void GlTexture8::Bind() {
+  BindName();
+  UploadPending();
+}
+
+void GlTexture8::BindName() {
   if (m_name == 0) {
     glGenTextures(1, &m_name);
     glBindTexture(GL_TEXTURE_2D, m_name);
@@ -96,9 +137,14 @@ void GlTexture8::Bind() {
   } else {
     glBindTexture(GL_TEXTURE_2D, m_name);
   }
+}
+
+void GlTexture8::UploadPending() {
+  if (!m_pendingUploads) return;
   for (UINT level = 0; level < m_dirty.size(); ++level) {
     if (m_dirty[level]) UploadLevel(level);
   }
+  m_pendingUploads = false;
 }
 
 void GlTexture8::UploadLevel(UINT level) {
@@ -115,10 +161,11 @@ void GlTexture8::UploadLevel(UINT level) {
     context->functions->CompressedTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level),
                                              static_cast<GLenum>(upload.internalFormat), width,
                                              height, 0, size, LevelBits(level));
-    return;
+  } else {
+    glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), upload.internalFormat, width, height,
+                 0, upload.format, upload.type, LevelBits(level));
   }
-  glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), upload.internalFormat, width, height, 0,
-               upload.format, upload.type, LevelBits(level));
+  ReleaseLevelBits(level);
 }
 
 }  // namespace qm

@@ -1,8 +1,9 @@
 // GlTexture8: a managed-pool texture of the OpenGL back end.
 //
-// The system copy (MemoryTexture) is what LockRect hands out; levels written since the
-// last draw are uploaded when the device binds the texture, so a loader that fills many
-// levels costs one upload each. The GL name dies with the texture, or with the device's
+// The system copy (MemoryTexture) is what LockRect hands out. A level is uploaded when it
+// is unlocked while the device's context is current (else when the device binds the
+// texture), and its system copy is freed then: GL holds the pixels, and a later lock reads
+// them back. So a texture is kept once, not twice. The GL name dies with the texture, or with the device's
 // context if that goes first. Sampler settings are cached on it because Direct3D keeps
 // them per stage and OpenGL per texture object.
 #pragma once
@@ -21,6 +22,7 @@ struct GlFunctions;
 // Alive while the device's GL context is; resources check it before deleting GL names.
 struct GlContextToken {
   const GlFunctions* functions = nullptr;
+  void* context = nullptr;  // the SDL_GLContext, to tell whether it is current
 };
 
 // The sampler settings last applied to a texture object.
@@ -39,6 +41,8 @@ class GlTexture8 : public MemoryTexture {
 
   // Uploads what changed and binds the texture to the active unit.
   void Bind();
+  // Whether a level was written since the last Bind.
+  bool NeedsUpload() const { return m_pendingUploads; }
   GlSamplerState& Sampler() { return m_sampler; }
 
   // Whether the OpenGL back end can hold a texture of this format.
@@ -46,14 +50,20 @@ class GlTexture8 : public MemoryTexture {
 
  protected:
   void OnUnlock(UINT level) override;
+  bool RestoreLevelBits(UINT level, std::uint8_t* bits) override;
 
  private:
   ~GlTexture8() override;
+  // Whether the texture's context exists and is the current one.
+  bool ContextCurrent() const;
+  void BindName();
+  void UploadPending();
   void UploadLevel(UINT level);
 
   std::weak_ptr<GlContextToken> m_context;
   GLuint m_name = 0;
   std::vector<bool> m_dirty;
+  bool m_pendingUploads = true;
   GlSamplerState m_sampler;
 };
 

@@ -342,5 +342,120 @@ TEST_F(GlDeviceTest, ClearIgnoresTheDepthWriteSwitch) {
   EXPECT_EQ(Pixel(512, 384), 0xFFFFFFu);
 }
 
+// The device translates only the state that changed since the last draw: a texture
+// rewritten while it stays bound, a material or a matrix changed between two draws, and a
+// state set back to what it was must all still reach the picture.
+TEST_F(GlDeviceTest, StateChangedBetweenDrawsReachesThePicture) {
+  IDirect3DTexture8* texture = MakeTexture(4, 4, 1, [](UINT, UINT, UINT) { return 0xFF204060u; });
+  m_device->SetTexture(0, texture);
+  RenderFrame(0xFF000000, [&] {
+    DrawRect(0, 0, 32, 32, 0xFFFFFFFF);
+    // Rewritten and drawn again without SetTexture: the new texels must show.
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 4; ++y) {
+      auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+      for (int x = 0; x < 4; ++x) row[x] = 0xFFA0B0C0u;
+    }
+    texture->UnlockRect(0);
+    DrawRect(64, 0, 96, 32, 0xFFFFFFFF);
+    // Blending switched on, off, and on again with the same value.
+    m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    m_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+    m_device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    DrawRect(128, 0, 160, 32, 0xFFFFFFFF);
+    m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    DrawRect(192, 0, 224, 32, 0xFFFFFFFF);
+  });
+  EXPECT_TRUE(ColorNear(Pixel(16, 16), 0x20, 0x40, 0x60, 0));
+  EXPECT_TRUE(ColorNear(Pixel(80, 16), 0xA0, 0xB0, 0xC0, 0));
+  EXPECT_EQ(Pixel(144, 16), 0u);  // zero x source + one x black
+  EXPECT_TRUE(ColorNear(Pixel(208, 16), 0xA0, 0xB0, 0xC0, 0));
+  m_device->SetTexture(0, nullptr);
+  texture->Release();
+
+  // Lit squares: a material and a world matrix changed between draws.
+  m_device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  m_device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+  m_device->SetVertexShader(kLitFvf);
+  const auto square = LitSquare(0.1f, 0, 0, -1);
+  D3DMATERIAL8 red{};
+  red.Ambient = {1, 0, 0, 1};
+  D3DMATERIAL8 green{};
+  green.Ambient = {0, 1, 0, 1};
+  D3DMATRIX left = IdentityMatrix(), right = IdentityMatrix();
+  left._41 = -0.5f;
+  right._41 = 0.5f;
+  RenderFrame(0xFF000000, [&] {
+    m_device->SetMaterial(&red);
+    m_device->SetTransform(D3DTS_WORLD, &left);
+    m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, square.data(), sizeof(LitVertex));
+    m_device->SetMaterial(&green);
+    m_device->SetTransform(D3DTS_WORLD, &right);
+    m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, square.data(), sizeof(LitVertex));
+  });
+  EXPECT_TRUE(ColorNear(Pixel(256, 384), 0xFF, 0, 0, 2));
+  EXPECT_TRUE(ColorNear(Pixel(768, 384), 0, 0xFF, 0, 2));
+  const D3DMATRIX identity = IdentityMatrix();
+  m_device->SetTransform(D3DTS_WORLD, &identity);
+}
+
+// Once uploaded, a texture keeps no second copy of its pixels in system memory; a later
+// lock reads them back from the device, for reading and for changing a part.
+TEST_F(GlDeviceTest, UploadedTextureLocksBackItsPixels) {
+  IDirect3DTexture8* texture =
+      MakeTexture(8, 8, 0, [](UINT level, UINT x, UINT y) { return 0xFF000000u | level << 16 | y << 8 | x; });
+  ASSERT_EQ(texture->GetLevelCount(), 4u);
+  for (UINT level = 0; level < 3; ++level) {  // the 1 x 1 level has no second row
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(texture->LockRect(level, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    const auto* row = reinterpret_cast<const DWORD*>(static_cast<BYTE*>(locked.pBits) + locked.Pitch);
+    EXPECT_EQ(row[0], 0xFF000000u | level << 16 | 1u << 8) << level;
+    texture->UnlockRect(level);
+  }
+  const RECT corner{0, 0, 1, 1};
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(texture->LockRect(0, &locked, &corner, 0), D3D_OK);
+  *static_cast<DWORD*>(locked.pBits) = 0xFFFFFFFFu;
+  texture->UnlockRect(0);
+  m_device->SetTexture(0, texture);
+  RenderFrame(0xFF000000, [&] { DrawRect(0, 0, 8, 8, 0xFFFFFFFF); });
+  EXPECT_EQ(Pixel(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(Pixel(3, 2), 0x000203u);  // the rest kept through the read-back
+  m_device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+// The fill measurement counts what each draw covers, also pixels the depth test rejects,
+// and measures a cost for each kind it counted.
+TEST_F(GlDeviceTest, PixelCountingCoversEveryDrawnPixel) {
+  if (FAILED(m_device->SetPixelCounting(TRUE))) GTEST_SKIP() << "no occlusion queries";
+  m_device->SetRenderState(D3DRS_ZENABLE, TRUE);
+  RenderFrame(0xFF000000, [&] {
+    DrawRect(0, 0, 100, 100, 0xFFFFFFFF, 0.2f);
+    DrawRect(0, 0, 100, 50, 0xFFFFFFFF, 0.9f);  // behind the first: hidden, still shaded
+    m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    DrawRect(200, 200, 210, 210, 0x80FFFFFF);
+    DrawRect(-50, -50, -10, -10, 0xFFFFFFFF);   // off screen
+  });
+  m_device->SetPixelCounting(FALSE);
+  D3DPIXELCOUNTS counts;
+  ASSERT_EQ(m_device->GetPixelCounts(&counts), D3D_OK);
+  EXPECT_EQ(counts.draws, 4u);
+  EXPECT_EQ(counts.emptyDraws, 1u);
+  EXPECT_EQ(counts.pixels[D3DFILLKIND_DEPTHTESTED], 15000u);
+  EXPECT_EQ(counts.pixels[D3DFILLKIND_DEPTHTESTED | D3DFILLKIND_BLENDED], 100u);
+  EXPECT_EQ(counts.pixels[D3DFILLKIND_CLEAR], std::uint64_t(kWidth) * kHeight);
+  D3DFILLCOSTS costs;
+  ASSERT_EQ(m_device->MeasureFillRate(counts, &costs), D3D_OK);
+  EXPECT_GT(costs.nanosecondsPerPixel[D3DFILLKIND_DEPTHTESTED], 0.0);
+  EXPECT_GT(costs.nanosecondsPerPixel[D3DFILLKIND_CLEAR], 0.0);
+  EXPECT_EQ(costs.nanosecondsPerPixel[D3DFILLKIND_TEXTURED], 0.0);  // not counted, not measured
+  // The device draws as before afterwards.
+  RenderFrame(0xFF000000, [&] { DrawRect(10, 10, 20, 20, 0xFF102030); });
+  EXPECT_TRUE(ColorNear(Pixel(15, 15), 0x10, 0x20, 0x30, 0));
+}
+
 }  // namespace
 }  // namespace qm
