@@ -42,6 +42,7 @@ void Creature::PopState() {
   if (m_States.size() <= 1) return;
   if (m_States.back() == StateFly && !m_Waypoints.empty()) m_Waypoints.pop_back();
   m_States.pop_back();
+  m_fLegTime = 0.0f;
 }
 
 }  // namespace qm

@@ -56,6 +56,7 @@ struct Creature {
   D3DXVECTOR3 m_vWobble{0.0f, 0.0f, 0.0f};
   std::vector<std::int32_t> m_States{StateIdle};
   XFileAnimState m_Anim{-1, kCreatureAnimCount, 0.0f, 0.0f};
+  float m_fLegTime = 0.0f;  // seconds flown toward the current waypoint
 
   Creature();
 
@@ -67,7 +68,7 @@ struct Creature {
   void PushWaypoint(const D3DXVECTOR3& point);
   // Leaves the current state (dropping its waypoint when it is a flight). The bottom state
   // is never removed, so an idle record stays idle.
-  void PopState();
+  void PopState();  // also starts the next flight leg's clock
 };
 
 }  // namespace qm

@@ -35,6 +35,10 @@ constexpr float kHomingDivisor = 12.0f;
 constexpr int kWobbleSteps = 20;
 constexpr float kWobbleScale = 0.01f;
 constexpr float kWobbleOffset = 0.1f;
+// A waypoint that lies inside the animal's turning circle (about 18 units at full speed), such
+// as one straight above where it took off, is circled for ever without being reached. After
+// this long on one leg the animal gives the waypoint up and goes on with the next.
+constexpr float kLongestLeg = 30.0f;
 
 float RandomWobble() {
   return static_cast<float>(RandomInt(0, kWobbleSteps)) * kWobbleScale - kWobbleOffset;
@@ -125,9 +129,10 @@ void CreatureGroup::Fly(Creature& creature) {
   creature.m_vPos += SafeNormalize(target - creature.m_vPos) * homing;
 
   UpdateWorld(creature);
+  creature.m_fLegTime += m_fElapsed;
   const D3DXVECTOR3 left = target - creature.m_vPos;
   const float remaining = D3DXVec3Length(&left);
-  if (remaining < Size()) creature.PopState();
+  if (remaining < Size() || creature.m_fLegTime > kLongestLeg) creature.PopState();
 }
 
 }  // namespace qm

@@ -63,6 +63,14 @@ TEST_F(CreatureGroupTest, AWalkToItsOwnStartEndsAtOnceAndWaits) {
   EXPECT_GE(ant.m_Anim.iSet, 0);
   EXPECT_FLOAT_EQ(ant.m_fParam, 0.5f);
   EXPECT_NEAR(Distance(ant.m_vPos, D3DXVECTOR3(20, 0, 0)), 0.0f, 1e-4f);
+
+  // Facing away from the path, a walk that ends at once still ends: it does not stop for a
+  // turn that would be left behind on a finished walk.
+  Creature& facingBack = m_ants.AddCreature();
+  facingBack.m_vDir = D3DXVECTOR3(-1, 0, 0);
+  facingBack.PushWalk(0, 0.25f, 0.25f);
+  m_ants.Update(kStep);
+  EXPECT_EQ(m_ants.Creatures().back().State(), StateIdle);
 }
 
 TEST_F(CreatureGroupTest, WalksSpeedUpAndLandExactlyOnTheTarget) {

@@ -133,6 +133,23 @@ TEST_F(LadybirdGroupTest, AWaypointReachedExactlyEndsTheFlightWithoutNaN) {
   for (int i = 0; i < 16; ++i) EXPECT_TRUE(std::isfinite(ladybird.m_mWorld.m[i / 4][i % 4]));
 }
 
+TEST_F(LadybirdGroupTest, AWaypointInsideTheTurningCircleIsGivenUpAfterHalfAMinute) {
+  LayGlade();
+  Creature& ladybird = m_ladybirds.AddCreature();
+  ladybird.PushWaypoint(D3DXVECTOR3(0, 0, 80));
+  ladybird.PushWaypoint(D3DXVECTOR3(30, 0, 40));  // straight above: too steep to climb to
+  ladybird.PushWalk(0, 0.5f, 0.5f);
+  float flown = 0.0f;
+  while (ladybird.m_Waypoints.size() == 2 && flown < 100.0f) {
+    Frame();
+    flown += kStep;
+  }
+  EXPECT_GT(flown, 29.0f);
+  EXPECT_LT(flown, 31.5f);
+  EXPECT_EQ(ladybird.State(), StateFly);  // on to the next waypoint, with a fresh clock
+  EXPECT_LT(ladybird.m_fLegTime, 0.1f);
+}
+
 TEST_F(LadybirdGroupTest, FromTheLogsEndItFliesThreeWaypointsOutAndAcross) {
   LayGlade();
   LeaveOnlyFree(LadybirdGroup::kLogPath);
