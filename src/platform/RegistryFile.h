@@ -23,8 +23,9 @@ class RegistryFile {
   // $XDG_CONFIG_HOME/quillmoor/settings.reg, else ~/.config/quillmoor/settings.reg.
   static std::filesystem::path DefaultPath();
 
-  // Reads the file. A missing file is an empty registry (true); an unreadable one is empty
-  // too, but reports false. Malformed lines are kept and ignored.
+  // Reads the file. A missing file is an empty registry (true); an unreadable one, or
+  // anything but a regular file (a FIFO, a folder), is empty too, but reports false.
+  // Malformed lines are kept and ignored.
   bool Load();
   // Parses text as Load would read it from the file.
   void Parse(std::string_view text);

@@ -23,6 +23,7 @@ const D3DXVECTOR3 kRollCentre(0.0f, 0.0f, 200.0f);
 const D3DXVECTOR3 kNodCentre(0.0f, 0.0f, 120.0f);
 
 constexpr float kFieldOfView = 0.7853982f;
+// The aspect of a 4:3 screen, for a device that reports no viewport.
 constexpr float kAspect = 1.3333334f;
 constexpr float kNearPlane = 20.0f;
 constexpr float kFarPlane = 600.0f;
@@ -162,8 +163,19 @@ HRESULT ForestSaver::LoadSceneData(IDirect3DDevice8* device) {
       m_pScene->InitDeviceObjects(device);
     }
   }
+  if (FAILED(SetProjectionAndLight(device))) return E_FAIL;
+  m_Log.Write("Forest data Init complete.");
+  return 0;
+}
+
+HRESULT ForestSaver::SetProjectionAndLight(IDirect3DDevice8* device) {
+  D3DVIEWPORT8 viewport{};
+  device->GetViewport(&viewport);
+  const float aspect = viewport.Width > 0 && viewport.Height > 0
+                           ? float(viewport.Width) / float(viewport.Height)
+                           : kAspect;
   D3DXMATRIX projection;
-  D3DXMatrixPerspectiveFovRH(&projection, kFieldOfView, kAspect, kNearPlane, kFarPlane);
+  D3DXMatrixPerspectiveFovRH(&projection, kFieldOfView, aspect, kNearPlane, kFarPlane);
   device->SetTransform(D3DTS_PROJECTION, &projection);
 
   D3DLIGHT8 light{};
@@ -178,7 +190,6 @@ HRESULT ForestSaver::LoadSceneData(IDirect3DDevice8* device) {
   light.Ambient = {0.35f, 0.35f, 0.35f, 0.0f};
   if (FAILED(device->SetLight(0, &light))) return E_FAIL;
   if (FAILED(device->LightEnable(0, TRUE))) return E_FAIL;
-  m_Log.Write("Forest data Init complete.");
   return 0;
 }
 
