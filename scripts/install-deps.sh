@@ -10,7 +10,7 @@ packages=(
   libgl-dev libgl1-mesa-dev libgl1-mesa-dri libglx-mesa0
   xvfb xauth x11-utils xdotool libxtst-dev
   unar assimp-utils
-  xscreensaver libxrandr-dev
+  xscreensaver
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -174,8 +174,13 @@ HRESULT ForestSaver::SetProjectionAndLight(IDirect3DDevice8* device) {
   const float aspect = viewport.Width > 0 && viewport.Height > 0
                            ? float(viewport.Width) / float(viewport.Height)
                            : kAspect;
+  // The glade is made for a 4:3 view: a wider screen shows the same width and less height,
+  // a narrower one the same height and less width, so that nothing is stretched and the
+  // edges of the backdrop never come into view.
+  float fieldOfView = kFieldOfView;
+  if (aspect > kAspect) fieldOfView = 2.0f * std::atan(std::tan(kFieldOfView / 2.0f) * kAspect / aspect);
   D3DXMATRIX projection;
-  D3DXMatrixPerspectiveFovRH(&projection, kFieldOfView, aspect, kNearPlane, kFarPlane);
+  D3DXMatrixPerspectiveFovRH(&projection, fieldOfView, aspect, kNearPlane, kFarPlane);
   device->SetTransform(D3DTS_PROJECTION, &projection);
 
   D3DLIGHT8 light{};

@@ -1,7 +1,8 @@
 // The saver under a real XScreenSaver daemon (Debian's xscreensaver package) on an Xvfb of
-// its own, split by RandR into two monitors of different shapes: activation starts one saver process per
-// monitor, each draws the scene in the daemon's window, and deactivation (the daemon's
-// SIGTERM) ends them all, leaving no process, no lock file and the settings file as it was.
+// its own: activation starts the saver, which draws the scene in the daemon's window, and
+// deactivation (the daemon's SIGTERM) ends it, leaving no process, no lock file and the
+// settings file as it was. (Xvfb cannot show the daemon two monitors: its Xinerama puts
+// every screen at the origin. SaverProcessTest runs two savers in given windows instead.)
 // XScreenSaver runs no hack as root, so under root the daemon runs as user 65534.
 // QM_DAEMON_ARTIFACTS=FOLDER keeps the screenshot and the daemon's log there.
 #include <fcntl.h>
@@ -14,7 +15,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -37,8 +37,8 @@ using namespace std::chrono_literals;
 
 constexpr uid_t kNobody = 65534;
 const char* const kProgram = QM_BINARY_DIR "/src/app/quillmoor";
-// The two monitors, side by side: 4:3 and square.
-constexpr int kLeftWidth = 640, kRightWidth = 480, kHeight = 480;
+// The one monitor.
+constexpr int kWidth = 640, kHeight = 480;
 
 bool Executable(const char* path) { return access(path, X_OK) == 0; }
 
@@ -138,24 +138,6 @@ class XScreenSaverDaemonTest : public ::testing::Test {
     x = XOpenDisplay(display.c_str());
     ASSERT_NE(x, nullptr);
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    AddMonitor("QM-LEFT", 0, kLeftWidth);
-    AddMonitor("QM-RIGHT", kLeftWidth, kRightWidth);
-  }
-
-  // One RandR monitor over a part of the screen, as two displays side by side would be.
-  void AddMonitor(const char* name, int left, int width) {
-    XRRMonitorInfo* monitor = XRRAllocateMonitor(x, 0);
-    ASSERT_NE(monitor, nullptr);
-    monitor->name = XInternAtom(x, name, False);
-    monitor->x = left;
-    monitor->y = 0;
-    monitor->width = width;
-    monitor->height = kHeight;
-    monitor->mwidth = width / 4;  // millimetres, at about 100 dpi
-    monitor->mheight = kHeight / 4;
-    XRRSetMonitor(x, DefaultRootWindow(x), monitor);
-    XSync(x, False);
-    XFree(monitor);
   }
 
   void TearDown() override {
@@ -185,7 +167,7 @@ class XScreenSaverDaemonTest : public ::testing::Test {
     ASSERT_EQ(pipe(ready), 0);
     const std::vector<std::string> args = {
         "Xvfb", "-displayfd", std::to_string(ready[1]), "-ac", "-nolisten", "tcp", "-screen", "0",
-        std::to_string(kLeftWidth + kRightWidth) + "x" + std::to_string(kHeight) + "x24"};
+        std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24"};
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) env.emplace_back(*e);
     xvfb = Spawn(args, env, dir, dir / "xvfb.log");
@@ -215,27 +197,27 @@ class XScreenSaverDaemonTest : public ::testing::Test {
     return WaitFor(pid, 10s);
   }
 
-  // True when the root window shows more than black on both monitors (the saver draws).
-  bool BothMonitorsDrawn(bool save) {
-    XImage* image = XGetImage(x, DefaultRootWindow(x), 0, 0, kLeftWidth + kRightWidth, kHeight,
-                              AllPlanes, ZPixmap);
+  // True when most of the screen shows more than black (the saver draws); `hash` tells one
+  // picture from another.
+  bool ScreenDrawn(bool save, std::size_t* hash = nullptr) {
+    XImage* image = XGetImage(x, DefaultRootWindow(x), 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
     if (!image) return false;
-    int lit[2] = {0, 0};
+    int lit = 0;
     std::vector<DWORD> pixels(std::size_t(image->width) * image->height);
     for (int yy = 0; yy < image->height; ++yy)
       for (int xx = 0; xx < image->width; ++xx) {
         const unsigned long p = XGetPixel(image, xx, yy);
         pixels[std::size_t(yy) * image->width + xx] = DWORD(p) | 0xFF000000u;
-        if ((p & 0xFFFFFF) > 0x101010) ++lit[xx < kLeftWidth ? 0 : 1];
+        if ((p & 0xFFFFFF) > 0x101010) ++lit;
+        if (hash) *hash = *hash * 1099511628211u ^ p;
       }
     if (save) WriteFramePng((dir / "screen.png").string(), pixels, UINT(image->width), UINT(image->height));
     XDestroyImage(image);
-    // Most of each monitor is scene, not black.
-    return lit[0] > kLeftWidth * kHeight / 2 && lit[1] > kRightWidth * kHeight / 2;
+    return lit > kWidth * kHeight / 2;
   }
 };
 
-TEST_F(XScreenSaverDaemonTest, ActivationDrawsOnEveryMonitorAndDeactivationLeavesNothing) {
+TEST_F(XScreenSaverDaemonTest, ActivationDrawsTheSceneAndDeactivationLeavesNothing) {
   const std::string settingsBefore = ReadText(settings);
   const auto settingsTime = fs::last_write_time(settings);
   std::vector<std::string> daemonArgs = {"xscreensaver", "-no-splash", "-verbose"};
@@ -248,20 +230,27 @@ TEST_F(XScreenSaverDaemonTest, ActivationDrawsOnEveryMonitorAndDeactivationLeave
   }
   ASSERT_TRUE(activated) << ReadText(dir / "daemon.log") << ReadText(dir / "command.log");
 
-  // One saver process per monitor, none refused by another's lock; both draw the scene.
+  // The saver draws the scene into the daemon's window: a picture that changes at every
+  // look, unlike the loading screen's stages (the limit allows for a loaded machine).
   bool drawn = false;
-  for (int i = 0; i < 300 && !drawn; ++i) {
-    std::this_thread::sleep_for(200ms);
-    drawn = ProcessesOf(program).size() == 2 && BothMonitorsDrawn(false);
+  std::size_t last = 0;
+  int changes = 0;
+  for (int i = 0; i < 240 && !drawn; ++i) {
+    std::this_thread::sleep_for(500ms);
+    std::size_t hash = 0;
+    const bool lit = ProcessesOf(program).size() == 1 && ScreenDrawn(false, &hash);
+    changes = lit && hash != last ? changes + 1 : 0;
+    last = hash;
+    drawn = changes >= 4;
   }
-  EXPECT_EQ(ProcessesOf(program).size(), 2u) << ReadText(dir / "daemon.log");
+  EXPECT_EQ(ProcessesOf(program).size(), 1u) << ReadText(dir / "daemon.log");
   EXPECT_TRUE(drawn) << ReadText(dir / "daemon.log");
-  BothMonitorsDrawn(true);
+  ScreenDrawn(true);
 
   // Deactivation: the daemon sends SIGTERM, and every saver ends in order.
   ASSERT_EQ(Command("-deactivate"), 0);
   bool gone = false;
-  for (int i = 0; i < 100 && !gone; ++i) {
+  for (int i = 0; i < 300 && !gone; ++i) {
     std::this_thread::sleep_for(100ms);
     gone = ProcessesOf(program).empty();
   }
