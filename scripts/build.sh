@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds everything into ./build (Ninja, RelWithDebInfo).
+# Configures and builds everything into ./build (Ninja, RelWithDebInfo, warnings as errors).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_WERROR=ON >/dev/null
 cmake --build build -j"$(nproc)"

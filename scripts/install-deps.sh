@@ -10,6 +10,7 @@ packages=(
   libgl-dev libgl1-mesa-dev libgl1-mesa-dri libglx-mesa0
   xvfb xauth x11-utils xdotool libxtst-dev imagemagick
   unar assimp-utils
+  xscreensaver
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,8 @@
 // Entry point of the saver program.
 //
-// Reads the Linux-only options (snapshots, benchmarks, the run log, XScreenSaver's
-// window), builds the platform services, and hands the rest of the command line to the
-// application object as the screen-saver switches (/s, /c, /p ID, /t, /a).
+// Reads the options (ProgramOptions: snapshots, benchmarks, the run log, XScreenSaver's
+// window and per-run settings), builds the platform services, and hands the rest of the
+// command line to the application object as the screen-saver switches (/s, /c, /p ID, /t, /a).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,13 +12,15 @@
 #include <vector>
 
 #include "app/HeadlessRun.h"
+#include "app/ProgramOptions.h"
 #include "graphics/FrameTimer.h"
 #include "graphics/TextureTable.h"
 #include "platform/Clock.h"
 #include "platform/RegistryFile.h"
 #include "platform/SdlWindowSystem.h"
-#include "shell/MessageBox.h"
 #include "scene/ForestSaver.h"
+#include "shell/CommandLine.h"
+#include "shell/MessageBox.h"
 #include "shell/SaverApp.h"
 
 namespace {
@@ -26,143 +28,68 @@ namespace {
 // The application object of this process, constructed before main as the design wants.
 qm::ForestSaver g_theApp;
 
-constexpr const char* kUsage =
-    "usage: quillmoor [/s | /t | /c[:ID] | /p ID | /a]\n"
-    "       quillmoor --snapshot FILE.png [--time SECONDS] [--size WxH] [--seed N]\n"
-    "                 [--report FILE.json] [--web FILE] [--save-web FILE]\n"
-    "       quillmoor --bench SECONDS [--size WxH] [--seed N]\n"
-    "       quillmoor -root | -window-id ID     (inside XScreenSaver)\n"
-    "  --report FILE.json  with --snapshot: the scene's state at that time as JSON\n"
-    "  --web FILE          start from the web stored in FILE (a web file)\n"
-    "  --save-web FILE     write the web to FILE when the run ends (with --snapshot: at the\n"
-    "                      snapshot's time)\n"
-    "  --log               write Saver_Log.txt / Config_Log.txt in the current folder\n"
-    "  --help              this text\n";
-
-// What the Linux options asked for.
-struct Options {
-  qm::LaunchOptions launch;
-  std::string snapshotPath;
-  std::string reportPath;
-  std::string webPath;
-  std::string saveWebPath;
-  bool help = false;
-  double benchSeconds = 0.0;
-  double snapshotSeconds = 3.0;
-  bool seedGiven = false;
-  std::uint32_t seed = 0;
-};
-
-bool ParseSize(const char* text, int& width, int& height) {
-  return text && std::sscanf(text, "%dx%d", &width, &height) == 2 && width >= 16 && height >= 16 &&
-         width <= 8192 && height <= 8192;
+// Mode, test window and preview draw on a display; without one they would end silently.
+bool NeedsDisplay(const qm::ProgramOptions& options) {
+  if (options.launch.headless) return false;
+  if (options.launch.foreignWindow) return true;
+  const qm::SaverMode mode = qm::ParseCommandLine(options.launch.commandLine).mode;
+  return mode == qm::Saver || mode == qm::SaverMode::Test || mode == qm::Preview;
 }
 
-bool ParseWindowId(const char* text, std::uint64_t& id) {
-  if (!text || !*text) return false;
-  char* end = nullptr;
-  id = std::strtoull(text, &end, 0);  // decimal or 0x hexadecimal
-  return end && *end == '\0' && id != 0;
-}
-
-// Splits argv into Linux options and the Windows-style switches; false on a bad option.
-bool ParseArguments(int argc, char** argv, Options& options) {
-  std::vector<const char*> rest{argv[0]};
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-    if (arg == "--snapshot") {
-      const char* path = value();
-      if (!path) return false;
-      options.snapshotPath = path;
-    } else if (arg == "--report") {
-      const char* path = value();
-      if (!path) return false;
-      options.reportPath = path;
-    } else if (arg == "--web" || arg == "--save-web") {
-      const char* path = value();
-      if (!path) return false;
-      (arg == "--web" ? options.webPath : options.saveWebPath) = path;
-    } else if (arg == "--time") {
-      const char* v = value();
-      if (!v || (options.snapshotSeconds = std::atof(v)) < 0) return false;
-    } else if (arg == "--size") {
-      if (!ParseSize(value(), options.launch.width, options.launch.height)) return false;
-    } else if (arg == "--seed") {
-      const char* v = value();
-      if (!v) return false;
-      options.seed = std::uint32_t(std::strtoul(v, nullptr, 0));
-      options.seedGiven = true;
-    } else if (arg == "--bench") {
-      const char* v = value();
-      if (!v || (options.benchSeconds = std::atof(v)) <= 0) return false;
-    } else if (arg == "--log") {
-      options.launch.logEnabled = true;
-    } else if (arg == "-root") {
-      const char* env = std::getenv("XSCREENSAVER_WINDOW");
-      options.launch.foreignWindow = true;
-      if (!ParseWindowId(env, options.launch.foreignWindowId)) {
-        std::fprintf(stderr, "quillmoor: -root needs XSCREENSAVER_WINDOW\n");
-        return false;
-      }
-    } else if (arg == "-window-id") {
-      options.launch.foreignWindow = true;
-      if (!ParseWindowId(value(), options.launch.foreignWindowId)) return false;
-    } else if (arg == "--help" || arg == "-h") {
-      options.help = true;
-      return true;
-    } else {
-      rest.push_back(argv[i]);
-    }
+void ReportNoDisplay() {
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') {
+    std::fputs("quillmoor: no display was found (DISPLAY is not set); "
+               "--snapshot FILE.png draws without one\n", stderr);
+  } else {
+    std::fprintf(stderr, "quillmoor: no display was found (cannot open DISPLAY=%s)\n", display);
   }
-  // XScreenSaver may pass its window only in the environment.
-  if (!options.launch.foreignWindow && rest.size() == 1 && options.snapshotPath.empty() &&
-      options.benchSeconds == 0) {
-    std::uint64_t id = 0;
-    if (ParseWindowId(std::getenv("XSCREENSAVER_WINDOW"), id)) {
-      options.launch.foreignWindow = true;
-      options.launch.foreignWindowId = id;
-    }
-  }
-  const bool headless = !options.snapshotPath.empty() || options.benchSeconds > 0;
-  options.launch.headless = headless;
-  options.launch.simulatedTime = !options.snapshotPath.empty();
-  options.launch.runSeconds = options.snapshotPath.empty() ? options.benchSeconds
-                                                            : options.snapshotSeconds;
-  if (headless) rest.assign({argv[0], "/s"});
-  options.launch.commandLine = qm::JoinCommandLine(int(rest.size()), rest.data());
-  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
-  if (!ParseArguments(argc, argv, options)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
-  if (options.help) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  if (!options.reportPath.empty() && options.snapshotPath.empty()) {
-    std::fputs("quillmoor: --report needs --snapshot\n", stderr);
-    std::fputs(kUsage, stderr);
-    return 2;
+  qm::ProgramOptions options;
+  const qm::ParseResult parsed =
+      qm::ParseProgramOptions(argc, argv, std::getenv("XSCREENSAVER_WINDOW"), options);
+  switch (parsed.outcome) {
+    case qm::ParseOutcome::Help:
+      std::fputs(qm::UsageText(), stdout);
+      return 0;
+    case qm::ParseOutcome::Version:
+      std::printf("quillmoor %s\n", QM_VERSION);
+      return 0;
+    case qm::ParseOutcome::Error:
+      std::fprintf(stderr, "quillmoor: %s\n", parsed.error.c_str());
+      std::fputs(qm::UsageText(), stderr);
+      return 2;
+    case qm::ParseOutcome::Run:
+      break;
   }
   const bool headless = options.launch.headless;
   auto windows = std::make_unique<qm::SdlWindowSystem>(
       headless ? qm::SdlWindowSystem::VideoDriver::Offscreen
                : qm::SdlWindowSystem::VideoDriver::Default);
+  if (NeedsDisplay(options) && !windows->HasVideo()) {
+    ReportNoDisplay();
+    return 1;
+  }
   qm::WindowSystem* windowSystem = windows.get();
   qm::SetMessageBoxSink([windowSystem](HWND owner, std::string_view text,
                                        std::string_view caption, UINT flags) {
     windowSystem->MessageBox(owner, text, caption, flags);
   });
 
+
   qm::RegistryFile registry(qm::RegistryFile::DefaultPath());
-  registry.Load();  // an unreadable file reads as no values: the defaults apply
+  if (!registry.Load()) {  // an unreadable file reads as no values: the defaults apply
+    std::fprintf(stderr, "quillmoor: cannot read %s; the defaults apply\n",
+                 registry.Path().c_str());
+  }
+  // The dialog saves what it shows: the per-run switches must never reach it.
+  const bool configMode = !options.launch.foreignWindow && !headless &&
+                          qm::ParseCommandLine(options.launch.commandLine).mode == qm::Config;
+  if (!configMode) qm::ApplySettingOverrides(options, registry);
 
   qm::SimulatedClock simulated;
   std::unique_ptr<qm::SnapshotRun> snapshot;
@@ -177,9 +104,6 @@ int main(int argc, char** argv) {
     bench = std::make_unique<qm::BenchmarkRun>(options.benchSeconds);
     g_theApp.SetRunObserver(bench.get());
   }
-  options.launch.seedGiven = options.seedGiven;
-  options.launch.seed = options.seed;
-
   g_theApp.SetWebFiles(options.webPath, options.saveWebPath);
   g_theApp.SetServices(windowSystem, &registry, options.launch);
   const int dialogStatus = g_theApp.WinMain(0);
@@ -190,6 +114,10 @@ int main(int argc, char** argv) {
   g_theApp.ReleaseDisplayDevice();
 
   int status = dialogStatus;
+  if (!g_theApp.m_bCanRun && !g_theApp.NotRunReason().empty() &&
+      (headless || options.launch.foreignWindow)) {
+    std::fprintf(stderr, "quillmoor: %s\n", g_theApp.NotRunReason().c_str());
+  }
   if (snapshot && !snapshot->Written()) {
     std::fprintf(stderr, "quillmoor: no snapshot was written\n");
     status = 1;

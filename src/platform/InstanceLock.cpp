@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace qm {
 namespace {
@@ -82,25 +84,37 @@ std::string InstanceLock::PathFor(std::string_view name) const {
          kFileSuffix;
 }
 
-int InstanceLock::OpenLockFile(std::string_view name) const {
+int InstanceLock::OpenLockFile(std::string_view name, bool create) {
+  m_problem.clear();
+  const std::string path = PathFor(name);
   // No symbolic links, and only a file of our own: /tmp is shared with other users.
-  const int fd = open(PathFor(name).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+  if (fd < 0 && !create && errno == ENOENT) {
+    return -1;  // nobody has made it, so nobody holds it: no problem to report
+  }
   if (fd < 0) {
+    m_problem = "cannot open the lock file " + path + ": " + std::strerror(errno);
     return -1;
   }
   struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != getuid()) {
-    close(fd);
-    return -1;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    m_problem = "the lock file " + path + " is not a regular file";
+  } else if (info.st_uid != getuid()) {
+    m_problem = "the lock file " + path + " belongs to another user (uid " +
+                std::to_string(info.st_uid) + ")";
+  } else {
+    return fd;
   }
-  return fd;
+  close(fd);
+  return -1;
 }
 
 bool InstanceLock::IsHeldByAnotherProcess(std::string_view name) {
   if (m_held.find(name) != m_held.end()) {
     return false;
   }
-  const int fd = OpenLockFile(name);
+  // Only looking leaves nothing behind: the file is not created here.
+  const int fd = OpenLockFile(name, false);
   if (fd < 0) {
     return false;  // nobody can hold a lock on a file that cannot be opened
   }
@@ -114,12 +128,16 @@ bool InstanceLock::Acquire(std::string_view name) {
   if (m_held.find(name) != m_held.end()) {
     return true;
   }
-  const int fd = OpenLockFile(name);
+  const int fd = OpenLockFile(name, true);
   if (fd < 0) {
     return false;
   }
   struct flock lock = WholeFileLock(F_WRLCK);
   if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+    // EAGAIN and EACCES mean held elsewhere; anything else is a file that cannot be locked.
+    if (errno != EAGAIN && errno != EACCES) {
+      m_problem = "cannot lock " + PathFor(name) + ": " + std::strerror(errno);
+    }
     close(fd);
     return false;
   }

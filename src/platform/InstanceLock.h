@@ -29,18 +29,24 @@ class InstanceLock {
   std::string PathFor(std::string_view name) const;
 
   // True when a lock on the name is held elsewhere; this object's own locks do not count.
-  // Only looks: takes nothing.
+  // Only looks: takes nothing and creates no file.
   bool IsHeldByAnotherProcess(std::string_view name);
   // Takes the lock on the name and keeps it until Release or destruction; false when it is
   // held elsewhere or the lock file cannot be used. Taking a lock this object holds is true.
   bool Acquire(std::string_view name);
   void Release(std::string_view name);
+  // Why the lock file of the last IsHeldByAnotherProcess or Acquire could not be used
+  // (path and cause, for a person to act on); empty when it could. A false Acquire with
+  // an empty problem means another process holds the lock.
+  const std::string& Problem() const { return m_problem; }
 
  private:
-  // Opens (creating) the lock file; -1 when it cannot be used.
-  int OpenLockFile(std::string_view name) const;
+  // Opens (and, when asked, creates) the lock file; -1 when it cannot be used, with
+  // m_problem saying why (a missing file that was not to be created is no problem).
+  int OpenLockFile(std::string_view name, bool create);
 
   std::string m_directory;
+  std::string m_problem;
   std::map<std::string, int, std::less<>> m_held;  // name -> descriptor holding the lock
 };
 

@@ -176,7 +176,8 @@ SDL_Window* SdlWindowSystem::CreateSdlWindow(const WindowParams& params) {
   }
   Uint32 flags = SDL_WINDOW_SHOWN;
   if (params.openGL) {
-    flags |= SDL_WINDOW_OPENGL;
+    // Full resolution on displays that scale windows: the device reads the drawable size.
+    flags |= SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
   }
   if (params.topmost) {
     flags |= SDL_WINDOW_ALWAYS_ON_TOP;
@@ -216,6 +217,9 @@ SDL_Window* SdlWindowSystem::WrapX11Window(const WindowParams& params,
       m_x11->Destroy(x11Window);
     }
     return nullptr;
+  }
+  if (params.kind == WindowKind::Foreign) {
+    X11Windows::SelectSizeEventsForSdl(window);
   }
   return window;
 }
@@ -267,6 +271,26 @@ bool SdlWindowSystem::GetClientRect(HWND hwnd, RECT& rect) {
   }
   rect = RECT{0, 0, width, height};
   return true;
+}
+
+bool SdlWindowSystem::GetDrawableSize(HWND hwnd, int& width, int& height) {
+  auto found = m_windows.find(hwnd);
+  if (found == m_windows.end()) {
+    return false;
+  }
+  if (!found->second.openGL) {
+    RECT rect{};
+    if (!GetClientRect(hwnd, rect)) {
+      return false;
+    }
+    width = rect.right;
+    height = rect.bottom;
+    return true;
+  }
+  // What the device will draw into, from the same source as the device reads it (SDL also
+  // follows a wrapped window's size: X11Windows::SelectSizeEventsForSdl).
+  SDL_GL_GetDrawableSize(found->second.window, &width, &height);
+  return width > 0 && height > 0;
 }
 
 bool SdlWindowSystem::ForeignWindowExists(std::uint64_t x11Window) {
@@ -425,6 +449,9 @@ void SdlWindowSystem::TranslateWindowEvent(const SDL_Event& event) {
     case SDL_WINDOWEVENT_EXPOSED:
       PaintBackground(hwnd);
       Queue(hwnd, WM_PAINT, 0, 0);
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      Queue(hwnd, WM_SIZE, 0, PackPoint(event.window.data1, event.window.data2));
       break;
     default:
       break;

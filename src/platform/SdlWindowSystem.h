@@ -53,6 +53,7 @@ class SdlWindowSystem final : public WindowSystem {
   HWND CreateWindow(const WindowParams& params) override;
   void DestroyWindow(HWND hwnd) override;
   bool GetClientRect(HWND hwnd, RECT& rect) override;
+  bool GetDrawableSize(HWND hwnd, int& width, int& height) override;
   bool ForeignWindowExists(std::uint64_t x11Window) override;
 
   bool PeekMessage(WindowMessage& msg) override;

@@ -62,6 +62,15 @@ class WindowSystem {
   virtual HWND CreateWindow(const WindowParams& params) = 0;
   virtual void DestroyWindow(HWND hwnd) = 0;
   virtual bool GetClientRect(HWND hwnd, RECT& rect) = 0;
+  // The size in pixels of what OpenGL draws into: larger than the client area on a HiDPI
+  // display that counts windows in points. The viewport and back buffer take this size.
+  virtual bool GetDrawableSize(HWND hwnd, int& width, int& height) {
+    RECT rect{};
+    if (!GetClientRect(hwnd, rect)) return false;
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    return true;
+  }
   // True when an X11 window with this id exists (the preview's parent is checked first).
   virtual bool ForeignWindowExists(std::uint64_t x11Window) = 0;
 

@@ -1,5 +1,7 @@
 #include "platform/X11Windows.h"
 
+#include <SDL.h>
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
 #include <cstdio>
@@ -120,6 +122,17 @@ void X11Windows::Destroy(std::uint64_t window) {
   ErrorTrap trap(m_display);
   XDestroyWindow(m_display, window);
   trap.Ok();
+}
+
+bool X11Windows::SelectSizeEventsForSdl(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+    return false;
+  }
+  ErrorTrap trap(info.info.x11.display);
+  XSelectInput(info.info.x11.display, info.info.x11.window, StructureNotifyMask);
+  return trap.Ok();
 }
 
 bool X11Windows::NextEvent(Event& event) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 struct _XDisplay;
+struct SDL_Window;
 
 namespace qm {
 
@@ -40,6 +41,10 @@ class X11Windows {
   void Destroy(std::uint64_t window);
   // Takes the next event of a watched window without waiting; false when none waits.
   bool NextEvent(Event& event);
+  // Lets SDL hear when a window it wrapped (SDL_CreateWindowFrom) changes size: SDL then
+  // keeps its own idea of the size, and so the drawable size OpenGL reads, up to date and
+  // sends SDL_WINDOWEVENT_SIZE_CHANGED. Only structure events are selected, never input.
+  static bool SelectSizeEventsForSdl(SDL_Window* window);
 
  private:
   bool Open();

@@ -28,6 +28,7 @@ const D3DXVECTOR3 kRollCentre(0.0f, 0.0f, 200.0f);
 const D3DXVECTOR3 kNodCentre(0.0f, 0.0f, 120.0f);
 
 constexpr float kFieldOfView = 0.7853982f;
+// The aspect of a 4:3 screen, for a device that reports no viewport.
 constexpr float kAspect = 1.3333334f;
 constexpr float kNearPlane = 20.0f;
 constexpr float kFarPlane = 600.0f;
@@ -258,8 +259,24 @@ HRESULT ForestSaver::LoadSceneData(IDirect3DDevice8* device) {
     return hr;
   }
   LoadStartWeb(device);
+  if (FAILED(SetProjectionAndLight(device))) return E_FAIL;
+  m_Log.Write("Forest data Init complete.");
+  return 0;
+}
+
+HRESULT ForestSaver::SetProjectionAndLight(IDirect3DDevice8* device) {
+  D3DVIEWPORT8 viewport{};
+  device->GetViewport(&viewport);
+  const float aspect = viewport.Width > 0 && viewport.Height > 0
+                           ? float(viewport.Width) / float(viewport.Height)
+                           : kAspect;
+  // The glade is made for a 4:3 view: a wider screen shows the same width and less height,
+  // a narrower one the same height and less width, so that nothing is stretched and the
+  // edges of the backdrop never come into view.
+  float fieldOfView = kFieldOfView;
+  if (aspect > kAspect) fieldOfView = 2.0f * std::atan(std::tan(kFieldOfView / 2.0f) * kAspect / aspect);
   D3DXMATRIX projection;
-  D3DXMatrixPerspectiveFovRH(&projection, kFieldOfView, kAspect, kNearPlane, kFarPlane);
+  D3DXMatrixPerspectiveFovRH(&projection, fieldOfView, aspect, kNearPlane, kFarPlane);
   device->SetTransform(D3DTS_PROJECTION, &projection);
 
   D3DLIGHT8 light{};
@@ -274,7 +291,6 @@ HRESULT ForestSaver::LoadSceneData(IDirect3DDevice8* device) {
   light.Ambient = {0.35f, 0.35f, 0.35f, 0.0f};
   if (FAILED(device->SetLight(0, &light))) return E_FAIL;
   if (FAILED(device->LightEnable(0, TRUE))) return E_FAIL;
-  m_Log.Write("Forest data Init complete.");
   return 0;
 }
 

@@ -56,11 +56,15 @@ class ForestSaver : public SaverApp {
   HRESULT SetDefaultRenderStates(IDirect3DDevice8* device) override;
   HRESULT LoadSceneData(IDirect3DDevice8* device) override;
   HRESULT AfterSceneData(IDirect3DDevice8*) override { return 0; }
+  void RestoreSceneStates(IDirect3DDevice8* device) override { SetProjectionAndLight(device); }
   HRESULT MoveFrame(IDirect3DDevice8* device, float elapsedMilliseconds) override;
   HRESULT RenderFrame(IDirect3DDevice8* device) override;
   int ReleaseScene() override;
   void ReportScene(JsonWriter& report) const override;
 
+  // The projection (with the viewport's aspect, so that every monitor's window keeps its
+  // proportions) and the scene's one light.
+  HRESULT SetProjectionAndLight(IDirect3DDevice8* device);
   // With random background on, draws the background of this run.
   void ChooseBackground();
   // The frame step after the clamp and the smoothing over the two previous steps.

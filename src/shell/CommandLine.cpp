@@ -6,9 +6,25 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The number at `pos` read as atol reads it (digits only; the caller starts on a digit).
+int HexDigitValue(char c) {
+  if (IsDigit(c)) return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The number at `pos` (the caller starts on a digit): decimal as atol reads it, or
+// hexadecimal after "0x", the form in which xwininfo and XScreenSaver print window ids.
 std::uint64_t ReadNumber(std::string_view text, std::size_t pos) {
   std::uint64_t value = 0;
+  const bool hex = text[pos] == '0' && pos + 2 < text.size() &&
+                   (text[pos + 1] == 'x' || text[pos + 1] == 'X') &&
+                   HexDigitValue(text[pos + 2]) >= 0;
+  if (hex) {
+    for (pos += 2; pos < text.size() && HexDigitValue(text[pos]) >= 0; ++pos)
+      value = value * 16 + std::uint64_t(HexDigitValue(text[pos]));
+    return value;
+  }
   while (pos < text.size() && IsDigit(text[pos])) {
     value = value * 10 + std::uint64_t(text[pos] - '0');
     ++pos;

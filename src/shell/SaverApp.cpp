@@ -5,6 +5,7 @@
 
 #include "d3dx/ImageDecoder.h"
 #include "graphics/LoadingScreen.h"
+#include "graphics/ScreenQuadPool.h"
 #include "graphics/TextureTable.h"
 #include "platform/Clock.h"
 #include "platform/EmbeddedResources.h"
@@ -37,6 +38,15 @@ bool DecodePreviewBitmap(std::span<const std::uint8_t> bytes, Bitmap24& bitmap) 
     bitmap.bgr[i * 3 + 2] = std::uint8_t(argb >> 16);
   }
   return true;
+}
+
+std::int64_t MonotonicNanoseconds() {
+  Clock& clock = GetClock();
+  std::int64_t frequency = 0;
+  if (!clock.QueryPerformanceFrequency(frequency) || frequency <= 0)
+    return std::int64_t(clock.TimeGetTime()) * 1000000;
+  const std::int64_t ticks = clock.QueryPerformanceCounter();
+  return ticks / frequency * 1000000000 + ticks % frequency * 1000000000 / frequency;
 }
 
 void CopyText(char (&dest)[128], const std::string& text) {
@@ -95,6 +105,7 @@ void SaverApp::Start(HINSTANCE instance) {
   if (m_WindowLock.IsHeldByAnotherProcess(kWindowClass) ||
       m_WindowLock.IsHeldByAnotherProcess(Labels().ConfigurationTitle())) {
     m_bCanRun = false;
+    m_sNotRunReason = "another instance of the saver or its settings dialog is running";
   }
   if (!m_bCanRun) return;
 
@@ -111,8 +122,9 @@ void SaverApp::Start(HINSTANCE instance) {
     // Taking the lock closes the gap between the check above and the window: of two savers
     // starting together, one ends here. A process drawing into a window it was given is
     // one of several by design (XScreenSaver runs one per monitor) and takes none.
-    if (m_iMode != Preview && !m_Launch.foreignWindow && !m_WindowLock.Acquire(kWindowClass)) {
+    if (m_iMode != Preview && !m_Launch.foreignWindow && !TakeWindowLock()) {
       m_bCanRun = false;
+      m_sNotRunReason = "another instance of the saver is running";
       return;
     }
     if (FAILED(CreateSaverWindows())) {
@@ -122,6 +134,14 @@ void SaverApp::Start(HINSTANCE instance) {
     }
   }
   if (m_iMode == Preview) RunStartupWait();
+}
+
+bool SaverApp::TakeWindowLock() {
+  if (m_WindowLock.Acquire(kWindowClass)) return true;
+  if (m_WindowLock.Problem().empty()) return false;
+  std::fprintf(stderr, "quillmoor: %s; running without the single-instance check\n",
+               m_WindowLock.Problem().c_str());
+  return true;
 }
 
 SaverMode SaverApp::ReadCommandLine(const char* text) {
@@ -306,9 +326,10 @@ int SaverApp::RunLoop() {
   m_pWindows->SetTimer(m_hWnd, kFpsTimer, 1000);
   m_bQuit = false;
   fLastFrameTime = float(GetClock().TimeGetTime());
+  StartPacing();
   WindowMessage msg;
   while (msg.message != WM_QUIT && !m_bQuit) {
-    bool frameDrawn = false;
+    std::uint32_t rest = FramePacer::kMinimumRestMs;
     if (m_pWindows->PeekMessage(msg)) {
       if (msg.message != WM_QUIT) HandleMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam);
     } else if (m_iMode != Preview || pDevice) {
@@ -317,12 +338,10 @@ int SaverApp::RunLoop() {
         break;
       }
       const HRESULT drawn = RenderStep();
-      frameDrawn = drawn == S_OK;
-      if (m_pObserver && frameDrawn) m_pObserver->AfterFrame(*this);
+      if (m_pObserver && drawn == S_OK) m_pObserver->AfterFrame(*this);
+      if (drawn == S_OK) rest = m_Pacer.RestAfterFrame(MonotonicNanoseconds());
     }
-    // A drawn frame already waited for the one before it in Present; sleeping on top of
-    // that only lost frame time.
-    if (!frameDrawn) GetClock().Sleep(2);
+    if (rest > 0) GetClock().Sleep(rest);
   }
   return 0;
 }
@@ -353,6 +372,13 @@ bool SaverApp::StartPreviewScene() {
   }
   if (m_hWnd && m_bHasPreviewBitmap) m_pWindows->PaintBitmap(m_hWnd, m_PreviewBitmap);
   return false;
+void SaverApp::StartPacing() {
+  // Headless runs are measured or stepped, never paced.
+  const int maxFps = m_Launch.headless ? 0 : m_Settings.m_iMaxFps;
+  D3DDISPLAYMODE desktop{};
+  const bool known = m_DeviceList.pD3D && SUCCEEDED(m_DeviceList.pD3D->GetAdapterDisplayMode(0, &desktop));
+  const bool vsync = pDevice && presentParams.FullScreen_PresentationInterval == D3DPRESENT_INTERVAL_ONE;
+  m_Pacer.Start(maxFps, known ? int(desktop.RefreshRate) : 0, vsync, MonotonicNanoseconds());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -381,6 +407,9 @@ LRESULT SaverApp::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       if (!m_bEnded && (m_iMode == Saver || m_iMode == SaverMode::Test)) EndRun();
       m_bQuit = true;
       return 1;
+    case WM_SIZE:
+      FollowWindowSize(hwnd);
+      break;
     case WM_ACTIVATEAPP:
       if (wParam == 0 && m_iMode != SaverMode::Test) return RequestExit();
       break;
@@ -422,6 +451,25 @@ LRESULT SaverApp::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       break;
   }
   return DefaultWindowProc(hwnd, message, wParam, lParam);
+}
+
+void SaverApp::FollowWindowSize(HWND hwnd) {
+  // Only the window that holds the device, and only where the back buffer follows the
+  // window (a chosen full-screen mode keeps its size).
+  if (!pDevice || hwnd != m_hWnd || m_iMode == Preview) return;
+  if (!m_Settings.m_bUseDesktopSettings && !m_Launch.foreignWindow) return;
+  int width = 0, height = 0;
+  if (!m_pWindows->GetDrawableSize(hwnd, width, height) || width <= 0 || height <= 0) return;
+  if (UINT(width) == presentParams.BackBufferWidth && UINT(height) == presentParams.BackBufferHeight)
+    return;
+  presentParams.BackBufferWidth = UINT(width);
+  presentParams.BackBufferHeight = UINT(height);
+  m_Log.Write("Window size changed.");
+  // A reset returns every state to its default: set them again, as after a lost device.
+  if (FAILED(pDevice->Reset(&presentParams))) return;
+  SetDefaultRenderStates(pDevice);
+  RestoreSceneStates(pDevice);
+  ScreenQuadPool::Instance().Init(pDevice, m_hWnd);
 }
 
 // ---------------------------------------------------------------------------------------

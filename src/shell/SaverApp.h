@@ -17,6 +17,7 @@
 
 #include "d3d/D3D8.h"
 #include "graphics/DeviceList.h"
+#include "graphics/FramePacer.h"
 #include "graphics/Overlay.h"
 #include "platform/InstanceLock.h"
 #include "platform/WindowSystem.h"
@@ -110,6 +111,9 @@ class SaverApp {
   virtual HRESULT MoveFrame(IDirect3DDevice8* device, float elapsedMilliseconds);
   virtual HRESULT RenderFrame(IDirect3DDevice8* device);
   virtual int ReleaseScene() { return 0; }
+  // Linux addition: after a device reset for a new window size, the scene sets the states
+  // that the reset dropped and that SetDefaultRenderStates does not set (its projection).
+  virtual void RestoreSceneStates(IDirect3DDevice8* /*device*/) {}
   // Linux addition: the scene's state as members of the report object (--report).
   virtual void ReportScene(class JsonWriter& /*report*/) const {}
 
@@ -172,6 +176,11 @@ class SaverApp {
     std::int64_t renderNanoseconds = 0;
   } m_FrameStats;
 
+  // Why Start refused to run (another instance), for the callers that must say so; empty
+  // when it did not refuse or refused for a reason already shown.
+  const std::string& NotRunReason() const { return m_sNotRunReason; }
+  const FramePacer& Pacer() const { return m_Pacer; }
+
   WindowSystem* Windows() const { return m_pWindows; }
   RegistryFile* Registry() const { return m_pRegistry; }
   const LaunchOptions& Launch() const { return m_Launch; }
@@ -192,6 +201,13 @@ class SaverApp {
   // made there, a plain child with the still picture. True for the live scene.
   bool StartPreviewScene();
   bool FindDialogHost();
+  void ApplySelectedModeToSettings();
+  // Takes the saver-window lock; false when another process holds it. A lock file that
+  // cannot be used is reported and the run goes on without the check.
+  bool TakeWindowLock();
+  void StartPacing();
+  // A window given to the saver changed size: the back buffer and viewport follow it.
+  void FollowWindowSize(HWND hwnd);
 
   WindowSystem* m_pWindows = nullptr;
   RegistryFile* m_pRegistry = nullptr;
@@ -201,6 +217,8 @@ class SaverApp {
   int m_iExitCode = 0;
   LaunchOptions m_Launch;
   InstanceLock m_WindowLock;
+  FramePacer m_Pacer;
+  std::string m_sNotRunReason;
   bool m_bEnded = false;
 };
 

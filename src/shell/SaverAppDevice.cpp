@@ -35,10 +35,11 @@ int SaverApp::CreateDisplayDevice(HWND hwnd) {
     presentParams.BackBufferHeight = UINT(mode.iHeight);
     presentParams.BackBufferFormat = mode.eFormat;
   } else {
-    RECT client{};
-    m_pWindows->GetClientRect(hwnd, client);
-    presentParams.BackBufferWidth = UINT(client.right - client.left);
-    presentParams.BackBufferHeight = UINT(client.bottom - client.top);
+    // Pixels, not points: on a HiDPI display the drawable is larger than the client area.
+    int width = 0, height = 0;
+    m_pWindows->GetDrawableSize(hwnd, width, height);
+    presentParams.BackBufferWidth = UINT(width);
+    presentParams.BackBufferHeight = UINT(height);
     presentParams.BackBufferFormat =
         desktop.Format == D3DFMT_R8G8B8 ? D3DFMT_R5G6B5 : desktop.Format;
   }
@@ -46,6 +47,10 @@ int SaverApp::CreateDisplayDevice(HWND hwnd) {
   presentParams.SwapEffect = D3DSWAPEFFECT_DISCARD;
   presentParams.BackBufferCount = 1;
   presentParams.FullScreen_RefreshRateInHz = 0;
+  // On screen the frames follow the display's refresh where it has vsync; headless runs
+  // are stepped or measured and must never wait for a display.
+  presentParams.FullScreen_PresentationInterval =
+      m_Launch.headless ? D3DPRESENT_INTERVAL_IMMEDIATE : D3DPRESENT_INTERVAL_ONE;
   presentParams.EnableAutoDepthStencil = TRUE;
   presentParams.AutoDepthStencilFormat = device.eDepthFormat;
   presentParams.MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(device.iMultiSample);

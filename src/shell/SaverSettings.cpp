@@ -102,6 +102,9 @@ void ReadSettings(const RegistryFile& registry, SaverSettings& s) {
   ReadNumber(registry, "Width", s.m_iWidth);
   ReadNumber(registry, "BitCount", s.m_iBitCount);
   ReadNumber(registry, "FSAA", s.m_iFSAA);
+  ReadNumber(registry, "MaxFps", s.m_iMaxFps);
+  // Hand-edited values outside what a frame loop can mean fall back to the built-in cap.
+  if (s.m_iMaxFps < 1 || s.m_iMaxFps > kMaxFpsLimit) s.m_iMaxFps = SaverSettings{}.m_iMaxFps;
 }
 
 void WriteSettings(RegistryFile& registry, const SaverSettings& s) {
@@ -118,6 +121,7 @@ void WriteSettings(RegistryFile& registry, const SaverSettings& s) {
   WriteNumber(registry, "BitCount", std::uint32_t(s.m_iBitCount));
   WriteNumber(registry, "FSAA", std::uint32_t(s.m_iFSAA));
   WriteNumber(registry, "MusicVolume", std::uint32_t(s.m_iMusicVolume));
+  WriteNumber(registry, "MaxFps", std::uint32_t(s.m_iMaxFps));
 }
 
 }  // namespace qm

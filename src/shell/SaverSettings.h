@@ -16,6 +16,9 @@ namespace qm {
 // Key of the saver's values below HKEY_CURRENT_USER.
 inline constexpr const char* kSettingsKey = "Software\\VORTANE Studio\\Quillmoor 3D Screensaver";
 
+// The highest "MaxFps" taken; the loop's own 2 ms rest keeps it below 500 anyway.
+inline constexpr std::int32_t kMaxFpsLimit = 1000;
+
 // The base settings, in the design's field order.
 struct SaverSettings {
   std::int32_t m_bShowFPS = 0;
@@ -31,6 +34,8 @@ struct SaverSettings {
   std::int32_t m_bUseDesktopSettings = 1;
   std::uint8_t m_bDigClock24H = 0;
   std::uint8_t m_byGamma = 100;
+  // Linux addition: the frame rate cap where the display has no vsync ("MaxFps").
+  std::int32_t m_iMaxFps = 60;
 
   bool operator==(const SaverSettings&) const = default;
 };

@@ -1,5 +1,6 @@
 // The saver program as a user runs it: real processes on the X display (xvfb-run in the
 // test script), windows found by their title, keys typed with xdotool.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -10,6 +11,7 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/InstanceLock.h"
 #include "platform/RegistryFile.h"
 #include "shell/SaverSettings.h"
 #include "support/DisplayTurn.h"
@@ -35,12 +38,25 @@ constexpr const char* kTitle = "D3D QUILLMOOR3D";
 // One saver process with its own settings and lock folders.
 class SaverProcess {
  public:
-  SaverProcess(const std::filesystem::path& home, std::vector<std::string> args) {
+  // `environment` replaces variables of this process (an entry "NAME" alone removes one).
+  // Standard output and error go to the file "output.txt" in `home`.
+  SaverProcess(const std::filesystem::path& home, std::vector<std::string> args,
+               const std::vector<std::string>& environment = {}) {
     std::vector<std::string> env;
+    auto replaced = [&](const std::string& entry) {
+      for (const std::string& change : environment) {
+        const std::string name = change.substr(0, change.find('='));
+        if (entry.rfind(name + "=", 0) == 0) return true;
+      }
+      return false;
+    };
     for (char** e = environ; *e; ++e) {
       const std::string entry = *e;
-      if (entry.rfind("XDG_", 0) != 0 && entry.rfind("HOME=", 0) != 0) env.push_back(entry);
+      if (entry.rfind("XDG_", 0) != 0 && entry.rfind("HOME=", 0) != 0 && !replaced(entry))
+        env.push_back(entry);
     }
+    for (const std::string& change : environment)
+      if (change.find('=') != std::string::npos) env.push_back(change);
     env.push_back("HOME=" + home.string());
     env.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
     env.push_back("XDG_RUNTIME_DIR=" + home.string());
@@ -53,6 +69,9 @@ class SaverProcess {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, home.c_str());
+    const std::string output = (home / "output.txt").string();
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     if (posix_spawn(&m_pid, kProgram, &actions, nullptr, argv.data(), envp.data()) != 0) m_pid = -1;
     posix_spawn_file_actions_destroy(&actions);
   }
@@ -116,7 +135,11 @@ class SaverProcessTest : public ::testing::Test {
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
     turn = std::make_unique<testing::DisplayTurn>();
-    display = XOpenDisplay(nullptr);
+    // A busy server can refuse a connection for a moment while the last test's go away.
+    for (int i = 0; i < 50 && !display; ++i) {
+      display = XOpenDisplay(nullptr);
+      if (!display) std::this_thread::sleep_for(100ms);
+    }
     ASSERT_NE(display, nullptr);
     // Windows of the saver come and go while the tree is walked: ignore BadWindow.
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
@@ -139,9 +162,36 @@ class SaverProcessTest : public ::testing::Test {
   static int Type(const char* key) {
     return std::system((std::string("xdotool key ") + key + " >/dev/null 2>&1").c_str());
   }
-  std::string ReadLog() {
-    std::ifstream in(home / "Saver_Log.txt", std::ios::binary);
+  std::string ReadLog(const char* name = "Saver_Log.txt") {
+    std::ifstream in(home / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+  }
+  std::string Output() { return ReadLog("output.txt"); }
+  // A plain mapped X window, as a screen saver daemon gives one to a saver.
+  Window GivenWindow(int x, int y, int width, int height) {
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y,
+                                              unsigned(width), unsigned(height), 0, 0, 0);
+    XMapWindow(display, window);
+    XSync(display, False);
+    return window;
+  }
+  // The share of pixels of a window's area that are not black.
+  double LitShare(Window window, int x, int y, int width, int height) {
+    XImage* image = XGetImage(display, window, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+    if (!image) return 0;
+    int lit = 0;
+    for (int yy = 0; yy < height; ++yy)
+      for (int xx = 0; xx < width; ++xx) lit += (XGetPixel(image, xx, yy) & 0xFFFFFF) > 0x101010;
+    XDestroyImage(image);
+    return double(lit) / (double(width) * height);
+  }
+  // Waits until the area is mostly drawn.
+  bool WaitUntilLit(Window window, int x, int y, int width, int height) {
+    for (int i = 0; i < 300; ++i) {
+      if (LitShare(window, x, y, width, height) > 0.6) return true;
+      std::this_thread::sleep_for(100ms);
+    }
+    return false;
   }
 };
 
@@ -217,7 +267,8 @@ TEST_F(SaverProcessTest, SettingsWrittenByOneProcessAreReadByTheNext) {
   SaverProcess saver(home, {"/t"});
   ASSERT_EQ(WaitForWindows(1).size(), 1u);
   saver.Signal(SIGTERM);
-  EXPECT_EQ(saver.WaitExit(10s), 0);
+  // The signal is taken once the scene has loaded, which takes long on a loaded machine.
+  EXPECT_EQ(saver.WaitExit(60s), 0);
 }
 
 TEST_F(SaverProcessTest, HeadlessSnapshotHasTheRequestedSize) {
@@ -232,6 +283,65 @@ TEST_F(SaverProcessTest, HeadlessSnapshotHasTheRequestedSize) {
   };
   EXPECT_EQ(be32(16), 320);
   EXPECT_EQ(be32(20), 240);
+}
+
+TEST_F(SaverProcessTest, TyposAndUnsoundNumbersAreRefusedBeforeAnythingOpens) {
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+           {"--snapshto", "x.png"}, {"--snapshot", "x.png", "--time", "nan"},
+           {"--snapshot", "x.png", "--time", "inf"}, {"--bench", "-3"}}) {
+    SaverProcess saver(home, args);
+    EXPECT_EQ(saver.WaitExit(5s), 2) << args[0];
+  }
+  EXPECT_NE(Output().find("unknown option --snapshto"), std::string::npos) << Output();
+  EXPECT_NE(Output().find("usage: quillmoor"), std::string::npos);
+  EXPECT_TRUE(SaverWindows(display).empty());
+  SaverProcess version(home, {"--version"});
+  EXPECT_EQ(version.WaitExit(5s), 0);
+  EXPECT_NE(Output().find("quillmoor 1."), std::string::npos);
+}
+
+TEST_F(SaverProcessTest, WithoutADisplayTheOnScreenModesSaySoAndFail) {
+  for (const char* mode : {"/s", "/t"}) {
+    SaverProcess saver(home, {mode}, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
+    EXPECT_EQ(saver.WaitExit(10s), 1) << mode;
+  }
+  EXPECT_NE(Output().find("no display was found"), std::string::npos) << Output();
+}
+
+TEST_F(SaverProcessTest, ASnapshotRefusedBecauseASaverRunsSaysWhy) {
+  ::setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+  InstanceLock saverWindow;
+  ASSERT_TRUE(saverWindow.Acquire("VS D3D QUILLMOOR3D"));
+  ::unsetenv("XDG_RUNTIME_DIR");
+  SaverProcess snapshot(home, {"--snapshot", "shot.png", "--size", "64x64", "--time", "0"});
+  EXPECT_EQ(snapshot.WaitExit(20s), 1);
+  EXPECT_NE(Output().find("another instance of the saver"), std::string::npos) << Output();
+  EXPECT_NE(Output().find("no snapshot was written"), std::string::npos);
+}
+
+TEST_F(SaverProcessTest, SaversInGivenWindowsRunSideBySideAndFollowAResize) {
+  const Window left = GivenWindow(0, 0, 160, 120);
+  const Window right = GivenWindow(200, 0, 120, 160);
+  char id[32];
+  std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(left));
+  SaverProcess first(home, {"-window-id", id});
+  std::snprintf(id, sizeof id, "%lu", static_cast<unsigned long>(right));
+  SaverProcess second(home, {"-window-id", id});
+  EXPECT_TRUE(WaitUntilLit(left, 0, 0, 160, 120)) << Output();
+  EXPECT_TRUE(WaitUntilLit(right, 0, 0, 120, 160)) << Output();
+  EXPECT_EQ(first.WaitExit(0ms), -1) << "both run: neither refuses the other";
+  EXPECT_EQ(second.WaitExit(0ms), -1) << Output();
+
+  // Grown to three times its size, the window is filled, not only its old corner.
+  XResizeWindow(display, left, 480, 360);
+  XSync(display, False);
+  EXPECT_TRUE(WaitUntilLit(left, 240, 0, 240, 180)) << "the top right quarter stays black";
+  first.Signal(SIGTERM);
+  second.Signal(SIGTERM);
+  EXPECT_EQ(first.WaitExit(10s), 0);
+  EXPECT_EQ(second.WaitExit(10s), 0);
+  XDestroyWindow(display, left);
+  XDestroyWindow(display, right);
 }
 
 }  // namespace

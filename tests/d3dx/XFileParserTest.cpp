@@ -7,6 +7,7 @@
 
 #include "XFileTestHelpers.h"
 #include "d3dx/XFileDataReader.h"
+#include "support/TestData.h"
 
 namespace {
 
@@ -153,6 +154,7 @@ TEST(XFileParser, TemplateNamesIgnoreCaseAfterAnExactMiss) {
 }
 
 TEST(XFileParser, ReadsFromDisk) {
+  QM_SKIP_WITHOUT_TESTDATA();
   std::unique_ptr<XFile> file;
   ASSERT_EQ(DirectXFileCreate(&file), S_OK);
   ASSERT_EQ(XFileRegisterStandardTemplates(file.get()), S_OK);

@@ -9,6 +9,7 @@
 #include "XFileTestHelpers.h"
 #include "d3dx/XFileDataReader.h"
 #include "d3dx/XMeshBuilder.h"
+#include "support/TestData.h"
 
 namespace {
 
@@ -95,6 +96,7 @@ void ExpectMeshes(const FileFacts& facts, const std::vector<MeshFacts>& expected
 }
 
 TEST(XFileTestData, TheCubeInEachEncoding) {
+  QM_SKIP_WITHOUT_TESTDATA();
   for (const char* name : {"test_cube_text.x", "test_cube_binary.x", "test_cube_compressed.x"}) {
     SCOPED_TRACE(name);
     FileFacts facts = Load(name);
@@ -107,6 +109,7 @@ TEST(XFileTestData, TheCubeInEachEncoding) {
 }
 
 TEST(XFileTestData, TheThreeCubeEncodingsGiveIdenticalObjects) {
+  QM_SKIP_WITHOUT_TESTDATA();
   Parsed text = xfiletest::ParseVector(xfiletest::ReadBytes(xfiletest::TestDataPath("test_cube_text.x")));
   Parsed binary = xfiletest::ParseVector(xfiletest::ReadBytes(xfiletest::TestDataPath("test_cube_binary.x")));
   Parsed packed = xfiletest::ParseVector(xfiletest::ReadBytes(xfiletest::TestDataPath("test_cube_compressed.x")));
@@ -123,6 +126,7 @@ TEST(XFileTestData, TheThreeCubeEncodingsGiveIdenticalObjects) {
 }
 
 TEST(XFileTestData, MayaCubeWithTextureFileNameSpelling) {
+  QM_SKIP_WITHOUT_TESTDATA();
   FileFacts facts = Load("test.x");
   EXPECT_EQ(facts.frames, std::vector<std::string>{"pCube1"});
   ExpectMeshes(facts, {{"pCubeShape1", 24, 12}});
@@ -131,6 +135,7 @@ TEST(XFileTestData, MayaCubeWithTextureFileNameSpelling) {
 }
 
 TEST(XFileTestData, VertexColoursAndThreeMaterials) {
+  QM_SKIP_WITHOUT_TESTDATA();
   FileFacts facts = Load("kwxport_test_cubewithvcolors.x");
   EXPECT_EQ(facts.frames, std::vector<std::string>{"Box01"});
   ExpectMeshes(facts, {{"mesh_Box01", 24, 12}});
@@ -141,12 +146,14 @@ TEST(XFileTestData, VertexColoursAndThreeMaterials) {
 }
 
 TEST(XFileTestData, BinaryVersion0302) {
+  QM_SKIP_WITHOUT_TESTDATA();
   FileFacts facts = Load("fromtruespace_bin32.x");
   EXPECT_EQ(facts.frames, std::vector<std::string>{"FeedTheDinoGPU-0"});
   ExpectMeshes(facts, {{"FeedTheDinoGPUMesh", 4132, 6656}});
 }
 
 TEST(XFileTestData, SkinnedCylinderWithOneAnimationSet) {
+  QM_SKIP_WITHOUT_TESTDATA();
   FileFacts facts = Load("anim_test.x");
   EXPECT_EQ(facts.frames, (std::vector<std::string>{"pCylinder1", "joint1", "joint2", "ikHandle1"}));
   ExpectMeshes(facts, {{"pCylinderShape1", 1720, 840}});
@@ -160,6 +167,7 @@ TEST(XFileTestData, SkinnedCylinderWithOneAnimationSet) {
 }
 
 TEST(XFileTestData, SkinnedHumanWithThreeMeshes) {
+  QM_SKIP_WITHOUT_TESTDATA();
   FileFacts facts = Load("BCN_Epileptic.X");
   EXPECT_EQ(facts.frames.size(), 57u);
   EXPECT_EQ(facts.frames.front(), "Torso");
@@ -175,6 +183,7 @@ TEST(XFileTestData, SkinnedHumanWithThreeMeshes) {
 }
 
 TEST(XFileTestData, AnimalWithThreeAnimationSets) {
+  QM_SKIP_WITHOUT_TESTDATA();
   FileFacts facts = Load("Testwuson.X");
   EXPECT_EQ(facts.frames.size(), 39u);
   EXPECT_EQ((std::vector<std::string>(facts.frames.begin(), facts.frames.begin() + 3)),
@@ -195,6 +204,7 @@ TEST(XFileTestData, AnimalWithThreeAnimationSets) {
 }
 
 TEST(XFileTestData, MalformedFilesFailCleanly) {
+  QM_SKIP_WITHOUT_TESTDATA();
   // Corrupt deflate data: the block unpacks to fewer bytes than it declares.
   Parsed corrupt = xfiletest::ParseVector(
       xfiletest::ReadBytes(xfiletest::TestDataPath("malformed/OV_GetNextToken.x")));

@@ -9,6 +9,7 @@
 #include "XFileTestHelpers.h"
 #include "d3dx/XFileMszip.h"
 #include "d3dx/XFileWriter.h"
+#include "support/TestData.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ std::vector<BYTE> Write(const Parsed& parsed, XFileEncoding encoding, bool doubl
 }
 
 TEST(XFileWriter, SharedFilesSurviveEveryEncoding) {
+  QM_SKIP_WITHOUT_TESTDATA();
   for (const char* name : {"test_cube_text.x", "kwxport_test_cubewithvcolors.x", "anim_test.x"}) {
     Parsed original = xfiletest::ParseVector(xfiletest::ReadBytes(xfiletest::TestDataPath(name)));
     ASSERT_EQ(original.hr, S_OK);
@@ -54,6 +56,7 @@ TEST(XFileWriter, SharedFilesSurviveEveryEncoding) {
 }
 
 TEST(XFileWriter, CompressedFilesSpanSeveralBlocks) {
+  QM_SKIP_WITHOUT_TESTDATA();
   Parsed original =
       xfiletest::ParseVector(xfiletest::ReadBytes(xfiletest::TestDataPath("anim_test.x")));
   std::vector<BYTE> text = Write(original, XFileEncoding::Text, false);
@@ -94,6 +97,7 @@ TEST(XFileWriter, DeclaredTemplatesTravelWithTheFile) {
 }
 
 TEST(XFileWriter, EveryTruncationFailsCleanly) {
+  QM_SKIP_WITHOUT_TESTDATA();
   Parsed cube =
       xfiletest::ParseVector(xfiletest::ReadBytes(xfiletest::TestDataPath("test_cube_binary.x")));
   for (XFileEncoding encoding : {XFileEncoding::Text, XFileEncoding::Binary}) {

@@ -11,6 +11,7 @@
 #include "RarPacker.h"
 #include "media/Crc32.h"
 #include "media/MediaTestSupport.h"
+#include "support/TestData.h"
 
 namespace qm::test {
 namespace {
@@ -58,6 +59,7 @@ Bytes PackOrDie(const std::vector<PackEntry>& entries, const PackOptions& option
 // ---- Real archives --------------------------------------------------------------------
 
 TEST(MediaArchiveTestdata, EveryEntryExtractsToTheRecordedBytes) {
+  QM_SKIP_WITHOUT_TESTDATA();
   int checked = 0;
   for (const auto& file : fs::directory_iterator(kRarDir)) {
     const std::string archiveName = file.path().filename().string();
@@ -90,6 +92,7 @@ TEST(MediaArchiveTestdata, EveryEntryExtractsToTheRecordedBytes) {
 }
 
 TEST(MediaArchiveTestdata, MultimediaAndPlainEncodingsOfOneFileAgree) {
+  QM_SKIP_WITHOUT_TESTDATA();
   const Bytes audio = ReadFile(kRarDir / "BoatModernEnglish-audio-text-unpack20.rar");
   const Bytes plain = ReadFile(kRarDir / "BoatModernEnglish-regular-unpack20.rar");
   const auto a = Extract(audio, "BoatModernEnglish.wav");
@@ -100,6 +103,7 @@ TEST(MediaArchiveTestdata, MultimediaAndPlainEncodingsOfOneFileAgree) {
 }
 
 TEST(MediaArchiveTestdata, SecondEntryOfSolidArchiveNeedsTheFirst) {
+  QM_SKIP_WITHOUT_TESTDATA();
   const Bytes solid = ReadFile(kRarDir / "test_v2solid5.rar");
   const auto second = Extract(solid, "p5_solid.bin");
   ASSERT_TRUE(second.has_value());
@@ -111,6 +115,7 @@ TEST(MediaArchiveTestdata, SecondEntryOfSolidArchiveNeedsTheFirst) {
 }
 
 TEST(MediaArchiveTestdata, WrongOrMissingPasswordFailsThroughTheCrc) {
+  QM_SKIP_WITHOUT_TESTDATA();
   for (const char* name : {"rar20-password-stored.rar", "rar20-password-compressed.rar"}) {
     const Bytes archive = ReadFile(kRarDir / name);
     EXPECT_TRUE(Extract(archive, "SECRET.TXT", "password").has_value()) << name;
@@ -120,6 +125,7 @@ TEST(MediaArchiveTestdata, WrongOrMissingPasswordFailsThroughTheCrc) {
 }
 
 TEST(MediaArchiveTestdata, VolumePiecesFailCleanlyAndNamesStopAtTheUnicodeForm) {
+  QM_SKIP_WITHOUT_TESTDATA();
   const Bytes first = ReadFile(kRarDir / "Rar2.multi.rar");
   EXPECT_TRUE(Extract(first, "exe").has_value());
   EXPECT_FALSE(Extract(first, "exe\\test.exe").has_value());   // continues in the next volume

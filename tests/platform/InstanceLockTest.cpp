@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -119,6 +120,39 @@ TEST_F(InstanceLockTest, SymbolicLinkIsNeverFollowed) {
   EXPECT_FALSE(lock.Acquire(kWindowClass));
   EXPECT_FALSE(lock.IsHeldByAnotherProcess(kWindowClass));
   EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+TEST_F(InstanceLockTest, AnUnusableLockFileSaysWhyAndIsNotAnotherInstance) {
+  // Every case works as root too: root is refused a file of another user like anyone.
+  InstanceLock missingFolder(m_directory + "/no-such-folder");
+  EXPECT_FALSE(missingFolder.Acquire(kWindowClass));
+  EXPECT_NE(missingFolder.Problem().find("no-such-folder"), std::string::npos);
+  EXPECT_NE(missingFolder.Problem().find("No such file"), std::string::npos);
+
+  InstanceLock lock(m_directory);
+  const std::string path = lock.PathFor(kWindowClass);
+  EXPECT_FALSE(lock.IsHeldByAnotherProcess(kWindowClass));
+  EXPECT_FALSE(std::filesystem::exists(path)) << "looking leaves no lock file behind";
+  { std::ofstream(path) << ""; }
+  // Giving a file away needs root (as in CI); elsewhere this case is left out.
+  if (chown(path.c_str(), getuid() + 1, getgid()) == 0) {
+    EXPECT_FALSE(lock.Acquire(kWindowClass));
+    EXPECT_NE(lock.Problem().find("another user"), std::string::npos) << lock.Problem();
+    EXPECT_FALSE(lock.IsHeldByAnotherProcess(kWindowClass));
+  }
+
+  std::filesystem::remove(path);
+  ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+  EXPECT_FALSE(lock.Acquire(kWindowClass));
+  EXPECT_FALSE(lock.Problem().empty());
+
+  // Held by another process is no problem with the file: the reason stays empty.
+  std::filesystem::remove(path);
+  const pid_t holder = StartHolder(kWindowClass);
+  ASSERT_GT(holder, 0);
+  EXPECT_FALSE(lock.Acquire(kWindowClass));
+  EXPECT_TRUE(lock.Problem().empty()) << lock.Problem();
+  Stop(holder);
 }
 
 TEST(InstanceLockDirectory, RuntimeDirectoryElseTmp) {

@@ -218,6 +218,24 @@ namespace {
 // Loading the scene from the media the program carries, on the recording device.
 class ForestSaverLoadTest : public scenetest::RecordingDeviceFixture {};
 
+TEST_F(ForestSaverLoadTest, EveryWindowShapeSeesPartOfTheFourByThreeViewUnstretched) {
+  ForestSaver saver;
+  D3DXMATRIX fourByThree;
+  D3DXMatrixPerspectiveFovRH(&fourByThree, 0.7853982f, 1.3333334f, 20.0f, 600.0f);
+  for (const auto [width, height] : {std::pair{1280u, 540u}, {1920u, 1080u}, {480u, 480u}, {600u, 800u}}) {
+    const D3DVIEWPORT8 viewport{0, 0, width, height, 0.0f, 1.0f};
+    ASSERT_EQ(m_device->SetViewport(&viewport), D3D_OK);
+    ASSERT_EQ(saver.SetProjectionAndLight(m_device), 0);
+    D3DMATRIX projection{};
+    m_device->GetTransform(D3DTS_PROJECTION, &projection);
+    // x and y scale as the shape asks: no stretching.
+    EXPECT_NEAR(projection._22 / projection._11, float(width) / float(height), 1e-4) << width;
+    // No more than the 4:3 view in either direction (larger scale = narrower view).
+    EXPECT_GE(projection._11, fourByThree._11 - 1e-5f) << width;
+    EXPECT_GE(projection._22, fourByThree._22 - 1e-5f) << width;
+  }
+}
+
 TEST_F(ForestSaverLoadTest, LoadSceneDataSetsProjectionLightAndTheChosenBackground) {
   RegistryFile registry{"/nonexistent/settings.reg"};
   registry.SetDword(kSettingsKey, "RondomBackground", 1);  // off

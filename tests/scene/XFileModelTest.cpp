@@ -9,6 +9,7 @@
 
 #include "RarPacker.h"
 #include "XFileModelTestSupport.h"
+#include "support/TestData.h"
 
 namespace qm {
 namespace {
@@ -38,6 +39,7 @@ int CountMeshes(const XFileFrame* frame) {
 }
 
 TEST_F(XFileModelLoadTest, SharedTestFilesLoadWithTheirFramesMeshesAndSets) {
+  QM_SKIP_WITHOUT_TESTDATA();
   struct Expected {
     const char* file;
     const char* frame;
@@ -78,6 +80,7 @@ TEST_F(XFileModelLoadTest, SharedTestFilesLoadWithTheirFramesMeshesAndSets) {
 }
 
 TEST_F(XFileModelLoadTest, SetLengthsCountRotationKeysOnly) {
+  QM_SKIP_WITHOUT_TESTDATA();
   XFileModel anim, wuson;
   ASSERT_EQ(LoadTestFile(&anim, "anim_test.x"), S_OK);
   EXPECT_EQ(anim.SetLength(0), 24.0f);
@@ -91,6 +94,7 @@ TEST_F(XFileModelLoadTest, SetLengthsCountRotationKeysOnly) {
 }
 
 TEST_F(XFileModelLoadTest, ThreeEncodingsOfTheCubeGiveTheSameModel) {
+  QM_SKIP_WITHOUT_TESTDATA();
   XFileModel text, binary, compressed;
   ASSERT_EQ(LoadTestFile(&text, "test_cube_text.x"), S_OK);
   ASSERT_EQ(LoadTestFile(&binary, "test_cube_binary.x"), S_OK);
@@ -106,6 +110,7 @@ TEST_F(XFileModelLoadTest, ThreeEncodingsOfTheCubeGiveTheSameModel) {
 }
 
 TEST_F(XFileModelLoadTest, BadFilesAndNamesFailWithTheirCodes) {
+  QM_SKIP_WITHOUT_TESTDATA();
   XFileModel model;
   EXPECT_EQ(model.Load(m_device), E_INVALIDARG);  // no name at all
   model.SetFileName("x");

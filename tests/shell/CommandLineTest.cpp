@@ -32,6 +32,11 @@ TEST(CommandLine, SwitchTable) {
       {"quillmoor /A", ChangePassword, 0},
       {"quillmoor junk /p 77", Preview, 77},                 // text before the switch
       {"quillmoor /", Saver, 0},                             // the NUL after '/' is a letter
+      {"quillmoor /p 0x1234", Preview, 0x1234},              // as xwininfo prints ids
+      {"quillmoor /p 0X2a00007", Preview, 0x2a00007},
+      {"quillmoor /c:0x10", Config, 0x10},
+      {"quillmoor /p 0x", Preview, 0},                       // no hex digit: decimal 0
+      {"quillmoor /p 012", Preview, 12},                     // a leading 0 is not octal
   };
   for (const Case& c : cases) {
     const CommandLineChoice choice = ParseCommandLine(c.text);

@@ -25,6 +25,10 @@ class FakeWindowSystem : public WindowSystem {
   std::vector<std::string> boxes;
   int painted = 0;
   bool foreignExists = true;
+  // The size of a window given to the saver (WindowKind::Foreign); the test may change it.
+  RECT foreignRect{0, 0, 800, 600};
+  // Pixels per point of OpenGL windows: 2 plays a HiDPI display.
+  int drawableScale = 1;
   bool failCreate = false;
   // Called when PeekMessage finds the queue empty (the place to script the next input).
   std::function<void()> onIdle;
@@ -38,8 +42,17 @@ class FakeWindowSystem : public WindowSystem {
   void DestroyWindow(HWND hwnd) override { destroyed.push_back(hwnd); }
   bool GetClientRect(HWND hwnd, RECT& rect) override {
     if (hwnd == 0 || hwnd > created.size()) return false;
-    const RECT& r = created[hwnd - 1].rect;
+    const WindowParams& params = created[hwnd - 1];
+    const RECT& r = params.kind == WindowKind::Foreign ? foreignRect : params.rect;
     rect = {0, 0, r.right - r.left, r.bottom - r.top};
+    return true;
+  }
+  bool GetDrawableSize(HWND hwnd, int& width, int& height) override {
+    RECT rect{};
+    if (!GetClientRect(hwnd, rect)) return false;
+    const bool scaled = created[hwnd - 1].openGL && created[hwnd - 1].kind != WindowKind::Foreign;
+    width = rect.right * (scaled ? drawableScale : 1);
+    height = rect.bottom * (scaled ? drawableScale : 1);
     return true;
   }
   bool ForeignWindowExists(std::uint64_t) override { return foreignExists; }

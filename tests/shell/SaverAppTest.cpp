@@ -56,6 +56,7 @@ class RecordingApp : public SaverApp {
     calls.push_back("ReleaseScene");
     return 0;
   }
+  void RestoreSceneStates(IDirect3DDevice8*) override { calls.push_back("RestoreSceneStates"); }
   int Count(const std::string& name) const { return int(std::count(calls.begin(), calls.end(), name)); }
   int Index(const std::string& name) const {
     auto it = std::find(calls.begin(), calls.end(), name);
@@ -106,8 +107,7 @@ class SaverAppTest : public ::testing::Test {
     TextureTable::Instance().Clear();
     std::filesystem::remove_all(dir);
   }
-  void Run(RecordingApp& app, const char* commandLine) {
-    LaunchOptions options;
+  void Run(RecordingApp& app, const char* commandLine, LaunchOptions options = {}) {
     options.commandLine = commandLine;
     app.SetServices(&windows, &registry, options);
     app.SetRunObserver(&script);
@@ -395,6 +395,93 @@ TEST_F(SaverAppTest, NoDirect3DMeansNoWindowInAnyMode) {
   ASSERT_EQ(windows.boxes.size(), 1u);
   EXPECT_NE(windows.boxes[0].find("Could not initialize Direct3D"), std::string::npos);
   SetDirect3DFactory(nullptr);
+}
+
+// XScreenSaver starts one process per monitor, each with a window of its own.
+LaunchOptions GivenWindow(std::uint64_t id) {
+  LaunchOptions options;
+  options.foreignWindow = true;
+  options.foreignWindowId = id;
+  return options;
+}
+
+TEST_F(SaverAppTest, ProcessesDrawingIntoGivenWindowsTakeNoLockAndDoNotRefuseEachOther) {
+  RecordingApp first;
+  EndAfterFrames(2, WM_QM_TERMINATE);
+  Run(first, "quillmoor", GivenWindow(0x400001));
+  ASSERT_TRUE(first.m_bCanRun);
+  ASSERT_EQ(windows.created.size(), 1u);
+  EXPECT_EQ(windows.created[0].kind, WindowKind::Foreign);
+  EXPECT_EQ(windows.created[0].parent, 0x400001u);
+  InstanceLock probe;
+  EXPECT_FALSE(probe.IsHeldByAnotherProcess(kWindowClass));
+
+  RecordingApp second;  // the first is still alive, as on a second monitor
+  script = FrameScript{};
+  EndAfterFrames(2, WM_QM_TERMINATE);
+  Run(second, "quillmoor", GivenWindow(0x600001));
+  EXPECT_TRUE(second.m_bCanRun);
+  EXPECT_EQ(script.frames, 2);
+  EXPECT_TRUE(second.NotRunReason().empty());
+}
+
+TEST_F(SaverAppTest, ALockFileThatCannotBeUsedIsNotAnotherInstance) {
+  InstanceLock paths;
+  // A folder where the lock file belongs: neither openable nor held by anyone.
+  ASSERT_TRUE(std::filesystem::create_directory(paths.PathFor(kWindowClass)));
+  RecordingApp app;
+  EndAfterFrames(2, WM_CLOSE);
+  Run(app, "quillmoor /t");
+  EXPECT_TRUE(app.m_bCanRun);
+  EXPECT_EQ(script.frames, 2);
+
+  InstanceLock other;  // a held lock still refuses, and says why
+  std::filesystem::remove(paths.PathFor(kWindowClass));
+  ASSERT_TRUE(other.Acquire(kWindowClass));
+  RecordingApp refused;
+  Run(refused, "quillmoor /s");
+  EXPECT_FALSE(refused.m_bCanRun);
+  EXPECT_NE(refused.NotRunReason().find("another instance"), std::string::npos);
+}
+
+TEST_F(SaverAppTest, AResizedGivenWindowGetsANewBackBufferAndTheSceneItsStates) {
+  RecordingApp app;
+  script.afterFrame = [this](SaverApp& a, int frame) {
+    if (frame == 2) {
+      windows.foreignRect = {0, 0, 1280, 1024};
+      windows.queue.push_back({a.m_hWnd, WM_SIZE, 0, 1280 | (1024 << 16)});
+    }
+    if (frame == 3) windows.queue.push_back({a.m_hWnd, WM_SIZE, 0, 1280 | (1024 << 16)});
+    if (frame == 4) {
+      EXPECT_EQ(a.presentParams.BackBufferWidth, 1280u);
+      EXPECT_EQ(a.presentParams.BackBufferHeight, 1024u);
+      D3DVIEWPORT8 viewport{};
+      a.pDevice->GetViewport(&viewport);
+      EXPECT_EQ(viewport.Width, 1280u);
+      EXPECT_EQ(viewport.Height, 1024u);
+      windows.queue.push_back({a.m_hWnd, WM_QM_TERMINATE, 0, 0});
+    }
+  };
+  Run(app, "quillmoor", GivenWindow(0x400001));
+  EXPECT_EQ(script.frames, 4);
+  EXPECT_EQ(d3d->Log()->Count("Reset"), 1u) << "the same size twice resets once";
+  EXPECT_EQ(app.Count("SetDefaultRenderStates"), 2);
+  EXPECT_EQ(app.Count("RestoreSceneStates"), 1);
+  EXPECT_LT(app.Index("RestoreSceneStates"), app.Index("StopSound"));
+}
+
+TEST_F(SaverAppTest, BackBufferTakesTheDrawableSizeNotThePointsAndWaitsForVsync) {
+  windows.drawableScale = 2;
+  RecordingApp app;
+  script.afterFrame = [this](SaverApp& a, int) {
+    EXPECT_EQ(a.presentParams.BackBufferWidth, 1200u);
+    EXPECT_EQ(a.presentParams.BackBufferHeight, 800u);
+    EXPECT_EQ(a.presentParams.FullScreen_PresentationInterval, D3DPRESENT_INTERVAL_ONE);
+    EXPECT_EQ(a.Pacer().CurrentPace(), FramePacer::Pace::Vsync);
+    windows.queue.push_back({a.m_hWnd, WM_CLOSE, 0, 0});
+  };
+  Run(app, "quillmoor /t");
+  EXPECT_EQ(script.frames, 1);
 }
 
 }  // namespace

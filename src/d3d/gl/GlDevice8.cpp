@@ -44,9 +44,9 @@ GlDevice8::GlDevice8(IDirect3D8* direct3D, SDL_Window* window, SDL_GLContext con
   m_token->context = context;
   const char* driver = SDL_GetCurrentVideoDriver();
   m_offscreenDriver = driver && std::strcmp(driver, "offscreen") == 0;
-  // Presentation is immediate: the saver paces itself, and waiting for a vertical blank
-  // on the software renderer only loses frames.
-  SDL_GL_SetSwapInterval(0);
+  // Only an explicit interval of one waits for the vertical blank: otherwise presentation
+  // is immediate and the caller paces itself.
+  SDL_GL_SetSwapInterval(parameters.FullScreen_PresentationInterval == D3DPRESENT_INTERVAL_ONE ? 1 : 0);
   m_state.gammaRamp = LinearGammaRamp();
   m_gamma.SetRamp(m_state.gammaRamp);
 }
