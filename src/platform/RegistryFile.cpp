@@ -144,29 +144,6 @@ std::optional<std::uint32_t> ParseDword(std::string_view data) {
   return value;
 }
 
-// Reads a whole regular file. A FIFO, device or folder in its place is refused before
-// anything is read from it: opening without blocking and checking the opened file leaves
-// no moment in which a FIFO could stall the start of the saver.
-bool ReadRegularFile(const std::filesystem::path& path, std::string& text) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return false;
-  struct stat info {};
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  text.clear();
-  char buffer[8192];
-  while (ok) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      ok = got == 0;
-      break;
-    }
-    text.append(buffer, std::size_t(got));
-  }
-  ::close(fd);
-  return ok;
-}
-
 std::string QuoteName(std::string_view name) {
   std::string out = "\"";
   for (char c : name) {

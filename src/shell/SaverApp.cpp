@@ -372,6 +372,8 @@ bool SaverApp::StartPreviewScene() {
   }
   if (m_hWnd && m_bHasPreviewBitmap) m_pWindows->PaintBitmap(m_hWnd, m_PreviewBitmap);
   return false;
+}
+
 void SaverApp::StartPacing() {
   // Headless runs are measured or stepped, never paced.
   const int maxFps = m_Launch.headless ? 0 : m_Settings.m_iMaxFps;

@@ -201,7 +201,6 @@ class SaverApp {
   // made there, a plain child with the still picture. True for the live scene.
   bool StartPreviewScene();
   bool FindDialogHost();
-  void ApplySelectedModeToSettings();
   // Takes the saver-window lock; false when another process holds it. A lock file that
   // cannot be used is reported and the run goes on without the check.
   bool TakeWindowLock();

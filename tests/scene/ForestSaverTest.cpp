@@ -222,7 +222,7 @@ TEST_F(ForestSaverLoadTest, EveryWindowShapeSeesPartOfTheFourByThreeViewUnstretc
   ForestSaver saver;
   D3DXMATRIX fourByThree;
   D3DXMatrixPerspectiveFovRH(&fourByThree, 0.7853982f, 1.3333334f, 20.0f, 600.0f);
-  for (const auto [width, height] : {std::pair{1280u, 540u}, {1920u, 1080u}, {480u, 480u}, {600u, 800u}}) {
+  for (const auto& [width, height] : {std::pair{1280u, 540u}, {1920u, 1080u}, {480u, 480u}, {600u, 800u}}) {
     const D3DVIEWPORT8 viewport{0, 0, width, height, 0.0f, 1.0f};
     ASSERT_EQ(m_device->SetViewport(&viewport), D3D_OK);
     ASSERT_EQ(saver.SetProjectionAndLight(m_device), 0);
