@@ -40,8 +40,14 @@ bool ReadVector(WebReader& reader, D3DXVECTOR3* v) {
   return reader.ReadFloat(&v->x) && reader.ReadFloat(&v->y) && reader.ReadFloat(&v->z);
 }
 
-bool Finite(const D3DXVECTOR3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+// No web value comes near this; beyond it a file is damaged, and the simulation's products
+// of such values would overflow to infinity within a step.
+constexpr float kMaxMagnitude = 1e6f;
+
+bool Plausible(float value) { return std::fabs(value) <= kMaxMagnitude; }  // false for NaN
+
+bool Plausible(const D3DXVECTOR3& v) {
+  return Plausible(v.x) && Plausible(v.y) && Plausible(v.z);
 }
 
 void WriteThreadList(WebWriter& writer, const std::vector<WebThread>& threads) {
@@ -83,8 +89,8 @@ bool ReadNodes(WebReader& reader, std::vector<WebNode>* nodes) {
         !reader.ReadFloat(&node.fWeight) || !reader.ReadInt(&node.bFixed))
       return false;
     // A node that is not a number would spread through every link it touches.
-    if (!Finite(node.vPos) || !Finite(node.vInward) || !Finite(node.vVel) ||
-        !Finite(node.vForce) || !std::isfinite(node.fWeight))
+    if (!Plausible(node.vPos) || !Plausible(node.vInward) || !Plausible(node.vVel) ||
+        !Plausible(node.vForce) || !Plausible(node.fWeight))
       return false;
   }
   return true;
@@ -99,8 +105,7 @@ bool ReadLinks(WebReader& reader, std::vector<WebLink>* links) {
         !reader.ReadFloat(&link.fRest) || !reader.ReadFloat(&link.fStiffness) ||
         !reader.ReadFloat(&link.fDamping) || !reader.ReadInt(&link.iType))
       return false;
-    if (!std::isfinite(link.fRest) || !std::isfinite(link.fStiffness) ||
-        !std::isfinite(link.fDamping))
+    if (!Plausible(link.fRest) || !Plausible(link.fStiffness) || !Plausible(link.fDamping))
       return false;
   }
   return true;

@@ -1,5 +1,6 @@
 // The web's file section: what a written web reads back as, the checksum's edge cases, and
 // every kind of damaged or hostile file failing the load without touching the web.
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -116,6 +117,12 @@ void PutInt(std::vector<std::uint8_t>& bytes, size_t at, std::int32_t value) {
   for (int i = 0; i < 4; ++i) bytes[at + i] = std::uint8_t(std::uint32_t(value) >> (8 * i));
 }
 
+std::int32_t FloatBits(float value) {
+  std::int32_t bits;
+  std::memcpy(&bits, &value, 4);
+  return bits;
+}
+
 std::int32_t GetInt(const std::vector<std::uint8_t>& bytes, size_t at) {
   std::uint32_t v = 0;
   for (int i = 0; i < 4; ++i) v |= std::uint32_t(bytes[at + i]) << (8 * i);
@@ -167,6 +174,8 @@ TEST(CobwebFile, DamagedFilesFailAndLeaveTheWebAsItWas) {
       {"link end past the nodes", good.firstLinkNodeB, 2},
       {"mark past the nodes", good.marks0Value, 9},
       {"bridge mark past the frame threads", good.marks2Value, 1},
+      {"node position that is not a number", good.nodeCount + 4, FloatBits(std::nanf(""))},
+      {"stiffness beyond any web", good.firstLinkNodeB + 8, FloatBits(1e30f)},
   };
   for (const Case& c : cases) {
     std::vector<std::uint8_t> bytes = good.bytes;

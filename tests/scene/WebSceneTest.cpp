@@ -126,6 +126,37 @@ TEST(LeafSway, WithoutWindTheClusterComesBackToRestAndWindLeansIt) {
   EXPECT_NEAR(moved.z, 5.0f, 1e-3f);
 }
 
+TEST(DropSetAlone, ADropHangsFromItsTwigRunsDownAndIsShapedAroundItsParticles) {
+  Cobweb web;
+  // A twig falling steeply to the right and ending in the air.
+  web.AddNode({0, 0, 10}, 1.0f, true);
+  web.AddNode({10, 0, 0}, 1.0f, true);
+  web.AddLink(0, 1, 1.0f, 5.0f, 0.0f, kLinkStrand);
+  web.RebuildNodeLinks();
+  DropSet drops(&web);
+  drops.AddDrop({6, 3, 6}, 2.1f, 1.0f);
+  const Drop& drop = drops.Drops()[0];
+  EXPECT_NEAR(web.Nodes[drop.iUpper].vPos.x, 5.0f, 1e-4f);  // the twig's point nearest to it
+  EXPECT_NEAR(web.Nodes[drop.iLower].vPos.z, web.Nodes[drop.iUpper].vPos.z - 1.0f, 1e-4f);
+
+  float furthest = 0.0f;
+  for (int i = 0; i < 300; ++i) {
+    web.Step(1.0f / 30.0f);
+    drops.Step(1.0f / 30.0f);
+    furthest = std::max(furthest, drop.vTop.x);
+  }
+  EXPECT_GT(furthest, 5.5f);  // it ran downhill
+  // Each vertex's normal is a unit vector pointing out of the drop, so the sphere mapping
+  // sees a round surface.
+  ASSERT_GT(drops.VertexCount(), 0u);
+  for (size_t i = 0; i < drops.VertexCount(); ++i) {
+    const DropVertex& v = drops.Vertices()[i];
+    const D3DXVECTOR3 normal(v.nx, v.ny, v.nz), out = D3DXVECTOR3(v.x, v.y, v.z) - drop.vBottom;
+    EXPECT_NEAR(D3DXVec3Length(&normal), 1.0f, 1e-4f);
+    EXPECT_GE(D3DXVec3Dot(&normal, &out), -1e-5f);
+  }
+}
+
 TEST_F(WebSceneTest, StrandsShareEndsStopAtTheGapAndLeavesSkipIt) {
   ForestScene scene;
   Init(scene);
