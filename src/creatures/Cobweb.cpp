@@ -339,50 +339,51 @@ void Cobweb::BuildThreadRibbons(const std::vector<WebThread>& threads, float hal
                                 Ribbon* ribbon) {
   ribbon->vertexCount = 0;
   ribbon->indexCount = 0;
-  const auto validLink = [this](int index) {
-    if (index < 0 || index >= int(Links.size())) return false;
-    const WebLink& link = Links[index];
-    return link.iNodeA >= 0 && link.iNodeA < int(Nodes.size()) && link.iNodeB >= 0 &&
-           link.iNodeB < int(Nodes.size());
-  };
+  const int nodeCount = int(Nodes.size());
   for (const WebThread& thread : threads) {
+    // The links that can be drawn, with their lengths, measured once for the v coordinate.
+    m_ribbonLinks.clear();
     float total = 0.0f;
-    for (int index : thread.Links)
-      if (validLink(index))
-        total += Length(Nodes[Links[index].iNodeB].vPos - Nodes[Links[index].iNodeA].vPos);
-    const float toV = total > 0.0f ? 1.0f / total : 0.0f;
-    float covered = 0.0f;
     for (int index : thread.Links) {
-      if (!validLink(index)) continue;
+      if (index < 0 || index >= int(Links.size())) continue;
       const WebLink& link = Links[index];
+      if (link.iNodeA < 0 || link.iNodeA >= nodeCount || link.iNodeB < 0 ||
+          link.iNodeB >= nodeCount)
+        continue;
+      const float length = Length(Nodes[link.iNodeB].vPos - Nodes[link.iNodeA].vPos);
+      m_ribbonLinks.emplace_back(index, length);
+      total += length;
+    }
+    const float toV = total > 0.0f ? 1.0f / total : 0.0f;
+    const size_t first = ribbon->vertexCount;
+    ribbon->vertexCount += 4 * m_ribbonLinks.size();
+    ribbon->indexCount += 6 * m_ribbonLinks.size();
+    if (ribbon->vertices.size() < ribbon->vertexCount) ribbon->vertices.resize(ribbon->vertexCount);
+    if (ribbon->indices.size() < ribbon->indexCount) ribbon->indices.resize(ribbon->indexCount);
+
+    RibbonVertex* out = ribbon->vertices.data() + first;
+    WORD* index = ribbon->indices.data() + first / 4 * 6;
+    float covered = 0.0f;
+    for (const auto& [linkIndex, length] : m_ribbonLinks) {
+      const WebLink& link = Links[linkIndex];
       const D3DXVECTOR3& a = Nodes[link.iNodeA].vPos;
       const D3DXVECTOR3& b = Nodes[link.iNodeB].vPos;
-      const float length = Length(b - a);
-      const D3DXVECTOR3 side = link.iType == kLinkFrame
-                                   ? D3DXVECTOR3(0, 0, 0)
-                                   : Normalised(Cross(vNormal, Normalised(b - a))) * halfWidth;
+      D3DXVECTOR3 side(0, 0, 0);
+      if (link.iType != kLinkFrame && length > 0.0f)
+        side = Normalised(Cross(vNormal, (b - a) / length)) * halfWidth;
       const float v0 = covered * toV, v1 = (covered + length) * toV;
       covered += length;
-
-      const size_t q = ribbon->vertexCount;
-      if (ribbon->vertices.size() < q + 4) ribbon->vertices.resize(q + 4);
-      const auto put = [&](size_t i, const D3DXVECTOR3& p, float u, float v) {
-        ribbon->vertices[q + i] = {p.x, p.y, p.z, vNormal.x, vNormal.y, vNormal.z, 0, u, v};
-      };
-      put(0, a + side, 1.0f, v0);
-      put(1, a - side, 0.0f, v0);
-      put(2, b + side, 1.0f, v1);
-      put(3, b - side, 0.0f, v1);
-      ribbon->vertexCount += 4;
-
-      // Indices count from the start of the draw call the quad falls in (see Render).
-      const WORD first = WORD(q % kVerticesPerDraw);
-      const WORD quad[6] = {first, WORD(first + 1), WORD(first + 2),
-                            WORD(first + 1), WORD(first + 3), WORD(first + 2)};
-      const size_t i = ribbon->indexCount;
-      if (ribbon->indices.size() < i + 6) ribbon->indices.resize(i + 6);
-      std::copy(quad, quad + 6, ribbon->indices.begin() + std::ptrdiff_t(i));
-      ribbon->indexCount += 6;
+      const D3DXVECTOR3 corners[4] = {a + side, a - side, b + side, b - side};
+      const float u[4] = {1.0f, 0.0f, 1.0f, 0.0f}, v[4] = {v0, v0, v1, v1};
+      for (int k = 0; k < 4; ++k)
+        out[k] = {corners[k].x, corners[k].y, corners[k].z, vNormal.x, vNormal.y, vNormal.z,
+                  0, u[k], v[k]};
+      // Indices count from the start of the draw call the quad falls in (see DrawRibbon).
+      const WORD q = WORD(size_t(out - ribbon->vertices.data()) % kVerticesPerDraw);
+      const WORD quad[6] = {q, WORD(q + 1), WORD(q + 2), WORD(q + 1), WORD(q + 3), WORD(q + 2)};
+      std::copy(quad, quad + 6, index);
+      out += 4;
+      index += 6;
     }
   }
 }

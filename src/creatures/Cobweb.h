@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "creatures/ThreadSystem.h"
@@ -147,6 +148,7 @@ class Cobweb : public ThreadSystem {
   Ribbon m_Radii;
   Ribbon m_Frame;
   Ribbon m_Spiral;
+  std::vector<std::pair<int, float>> m_ribbonLinks;  // scratch of BuildThreadRibbons
   IDirect3DTexture8* m_pRadiiTexture = nullptr;
   IDirect3DTexture8* m_pSpiralTexture = nullptr;
 

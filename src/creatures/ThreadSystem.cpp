@@ -73,14 +73,6 @@ int ThreadSystem::AddLink(int nodeA, int nodeB, float rest, float stiffness, flo
   return int(Links.size()) - 1;
 }
 
-bool ThreadSystem::IndicesValid() const {
-  for (const WebLink& link : Links)
-    if (!ValidNode(link.iNodeA) || !ValidNode(link.iNodeB)) return false;
-  for (const WebSlider& slider : Sliders)
-    if (!ValidNode(slider.iNode) || (slider.iLink >= 0 && !ValidLink(slider.iLink))) return false;
-  return true;
-}
-
 void ThreadSystem::ClearSystem() {
   Links.clear();
   Nodes.clear();

@@ -88,9 +88,6 @@ class ThreadSystem {
   void ComputeForces();
   void Integrate(float dt);
 
-  // True when every node and link index the lists hold lies inside the lists.
-  bool IndicesValid() const;
-
   // --- State (names as the web's users know them)
   int bGravity = 1;
   int bStrongDrag = 1;
