@@ -37,6 +37,8 @@ D3DXVECTOR3 RotateAbout(const D3DXVECTOR3& v, const D3DXVECTOR3& axis, float ang
 // v made one unit long; the zero vector stays zero.
 D3DXVECTOR3 UnitOrZero(const D3DXVECTOR3& v);
 
+// Current length of a link (its nodes must lie inside the web's lists).
+float LinkLength(const Cobweb& web, int link);
 // Summed length of the thread's links (current node positions).
 float ThreadLength(const Cobweb& web, const WebThread& thread);
 // The place at parameter t of the thread: t times its length, walked link by link from the

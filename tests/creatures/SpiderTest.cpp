@@ -159,7 +159,7 @@ TEST_F(SpiderTest, FinishMoveFastensAThreadBeingPulled) {
   m_spider.FinishMove();
   EXPECT_TRUE(m_spider.NewThread().Nodes.empty());
   ASSERT_EQ(m_web.Radii.size(), 1u);
-  EXPECT_TRUE(m_web.IndicesValid());
+  EXPECT_TRUE(spidertest::IndicesInRange(m_web));
   // Planning starts over from what stands; the fastened thread is walked like any other.
   EXPECT_EQ(m_spider.State(), SpiderPlanRadius);
   EXPECT_TRUE(RunUntil([&] { return m_web.Radii.size() == 2; }, 5.0f));
