@@ -9,7 +9,8 @@
 // rides on the web as a locked slider, so the web feels its weight.
 //
 // Sections of Spider.cpp: construction and placing - frame move and states - walking -
-// laying threads - drawing. The radius and spiral planners live in SpiderPlanner.cpp.
+// drawing. Laying threads lives in SpiderThreads.cpp, the radius and spiral planners in
+// SpiderPlanner.cpp.
 #pragma once
 
 #include <cstdint>
@@ -54,6 +55,8 @@ class Spider : public SceneObject {
   static constexpr char kModelFile[] = "spider.x";
   // Size before the scene gives the real one.
   static constexpr float kInitialSize = 0.2f;
+  // When a place cannot be reached the spider waits this long before planning again.
+  static constexpr float kRetryWait = 1.0f;
 
   Spider(const char* xFileName, Cobweb& web);
 

@@ -26,13 +26,13 @@ bool ValidLink(const Cobweb& web, int link) {
   return ValidNode(web, web.Links[link].iNodeA) && ValidNode(web, web.Links[link].iNodeB);
 }
 
+}  // namespace
+
 float LinkLength(const Cobweb& web, int link) {
-  const WebLink& l = web.Links[link];
-  const D3DXVECTOR3 d = web.Nodes[l.iNodeB].vPos - web.Nodes[l.iNodeA].vPos;
+  const WebLink& l = web.Links[size_t(link)];
+  const D3DXVECTOR3 d = web.Nodes[size_t(l.iNodeB)].vPos - web.Nodes[size_t(l.iNodeA)].vPos;
   return D3DXVec3Length(&d);
 }
-
-}  // namespace
 
 float ThreadLength(const Cobweb& web, const WebThread& thread) {
   float total = 0.0f;

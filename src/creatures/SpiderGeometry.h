@@ -31,6 +31,8 @@ struct Crossing {
   D3DXVECTOR3 vPoint{0, 0, 0};
 };
 
+// Current length of a link (its nodes must lie inside the web's lists).
+float LinkLength(const Cobweb& web, int link);
 // Summed length of the thread's links (current node positions).
 float ThreadLength(const Cobweb& web, const WebThread& thread);
 // The place at parameter t of the thread: t times its length, walked link by link from the

@@ -139,6 +139,32 @@ TEST_F(SpiderTest, UnreachablePlacesMakeTheSpiderWaitNotWander) {
   EXPECT_TRUE(m_spider.NewThread().Nodes.empty());
 }
 
+TEST_F(SpiderTest, PlannersWithNothingToPlanOnEndInsteadOfDividingByZero) {
+  m_spider.PlaceOnWeb();
+  m_spider.PushState(SpiderPlanSpiral);  // no radius to go round
+  m_spider.FrameMove(kStep);
+  EXPECT_EQ(m_spider.States(), std::vector<std::int32_t>{SpiderIdle});
+  EXPECT_EQ(m_spider.PlanSpiral(), 2);
+
+  Cobweb bare;  // no frame: no radius can be planned, and the spider is not on a web
+  Spider lost("spider.x", bare);
+  EXPECT_EQ(lost.PlanRadius(), 2);
+  EXPECT_EQ(lost.PlanSpiral(), 2);
+}
+
+TEST_F(SpiderTest, FinishMoveFastensAThreadBeingPulled) {
+  m_spider.PlaceOnWeb();
+  m_spider.StartBuilding();
+  ASSERT_TRUE(RunUntil([&] { return !m_spider.NewThread().Nodes.empty(); }, 300.0f));
+  m_spider.FinishMove();
+  EXPECT_TRUE(m_spider.NewThread().Nodes.empty());
+  ASSERT_EQ(m_web.Radii.size(), 1u);
+  EXPECT_TRUE(spidertest::IndicesInRange(m_web));
+  // Planning starts over from what stands; the fastened thread is walked like any other.
+  EXPECT_EQ(m_spider.State(), SpiderPlanRadius);
+  EXPECT_TRUE(RunUntil([&] { return m_web.Radii.size() == 2; }, 5.0f));
+}
+
 TEST_F(SpiderTest, FirstRadiusIsLaidAcrossThenSplitAtTheHub) {
   m_spider.PlaceOnWeb();
   m_spider.StartBuilding();

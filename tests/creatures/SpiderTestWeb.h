@@ -33,4 +33,20 @@ inline WebThread LooseThread(Cobweb& web, const D3DXVECTOR3& from, const D3DXVEC
   return thread;
 }
 
+// Whether every index the links and the threads hold points into the web's lists.
+inline bool IndicesInRange(const Cobweb& web) {
+  const auto node = [&](int i) { return i >= 0 && i < int(web.Nodes.size()); };
+  const auto link = [&](int i) { return i >= 0 && i < int(web.Links.size()); };
+  for (const WebLink& l : web.Links)
+    if (!node(l.iNodeA) || !node(l.iNodeB)) return false;
+  for (const auto* list : {&web.Threads0, &web.FrameThreads, &web.Radii, &web.Spiral})
+    for (const WebThread& thread : *list) {
+      for (int i : thread.Nodes)
+        if (!node(i)) return false;
+      for (int i : thread.Links)
+        if (!link(i)) return false;
+    }
+  return true;
+}
+
 }  // namespace qm::spidertest

@@ -374,7 +374,22 @@ TEST_F(ForestSaverWebTest, WithSaveCobwebTheWebIsStoredAtExitAndResumedAtTheNext
   ForestSaver next;
   Start(next);
   ASSERT_EQ(next.LoadSceneData(m_device), 0);
-  EXPECT_EQ(next.m_pScene->CobwebImage(), stored);
+  // The spider goes on riding the resumed web on a node of its own; the rest is the stored web.
+  Cobweb storedWeb;
+  ASSERT_EQ(storedWeb.LoadFromMemory(stored.data(), stored.size()), 1);
+  const Cobweb& resumed = next.m_pScene->Web();
+  ASSERT_EQ(resumed.Links.size(), storedWeb.Links.size());
+  for (size_t i = 0; i < resumed.Links.size(); ++i) {
+    EXPECT_EQ(resumed.Links[i].iNodeA, storedWeb.Links[i].iNodeA);
+    EXPECT_EQ(resumed.Links[i].iNodeB, storedWeb.Links[i].iNodeB);
+  }
+  EXPECT_LE(resumed.Nodes.size(), storedWeb.Nodes.size() + 1);
+  for (int list = 0; list < 4; ++list) {
+    const std::vector<WebThread>& a = *const_cast<Cobweb&>(resumed).ThreadLists(list);
+    const std::vector<WebThread>& b = *storedWeb.ThreadLists(list);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t t = 0; t < a.size(); ++t) EXPECT_EQ(a[t].Nodes, b[t].Nodes);
+  }
   next.ReleaseScene();
 
   registry.SetDword(kSettingsKey, "SaveCobweb", 1);  // off: neither read nor written

@@ -140,7 +140,18 @@ inline std::vector<std::uint8_t> TinyBmp() {
 }
 
 // A stored (unpacked, unencrypted) archive of the given entries.
-inline std::vector<std::uint8_t> PackStored(const std::vector<PackEntry>& entries) {
+inline PackEntry TextEntry(const std::string& name, const std::string& text);
+
+// A scene archive (one with "forest.x") also gets a small spider model unless it has one: the
+// scene's spider loads its model with the forest.
+inline std::vector<std::uint8_t> PackStored(std::vector<PackEntry> entries) {
+  bool forest = false, spider = false;
+  for (const PackEntry& entry : entries) {
+    forest = forest || entry.name == "forest.x";
+    spider = spider || entry.name == "spider.x";
+  }
+  if (forest && !spider)
+    entries.push_back(TextEntry("spider.x", XFileText({CylinderTree("spider_body", 0.5f, 1.0f)})));
   PackOptions options;
   options.method = PackMethod::kStore;
   std::vector<std::uint8_t> archive;

@@ -8,6 +8,7 @@
 
 #include "creatures/Cobweb.h"
 #include "creatures/Spider.h"
+#include "creatures/SpiderTestWeb.h"
 #include "scene/ForestScene.h"
 #include "scene/ForestSceneTestXFiles.h"
 #include "scene/WebBuildRun.h"
@@ -51,7 +52,7 @@ TEST_F(SpiderSceneTest, WholeWebFromScratchOnTheForest) {
   EXPECT_EQ(web.Marks1.size(), web.Radii.size());
   EXPECT_EQ(web.Marks2.size(), web.Radii.size());
   EXPECT_EQ(web.Flags.size(), web.Radii.size());
-  EXPECT_TRUE(web.IndicesValid());
+  EXPECT_TRUE(spidertest::IndicesInRange(web));
   // The finished web keeps the spider resting and wandering on it.
   for (int frame = 0; frame < 20 * 60; ++frame) {
     m_scene.FrameMove(kStep, 1);
