@@ -70,6 +70,7 @@ InstanceLock::InstanceLock(std::string directory) : m_directory(std::move(direct
 
 InstanceLock::~InstanceLock() {
   for (const auto& [name, fd] : m_held) {
+    unlink(PathFor(name).c_str());
     close(fd);
   }
 }
@@ -128,21 +129,31 @@ bool InstanceLock::Acquire(std::string_view name) {
   if (m_held.find(name) != m_held.end()) {
     return true;
   }
-  const int fd = OpenLockFile(name, true);
-  if (fd < 0) {
-    return false;
-  }
-  struct flock lock = WholeFileLock(F_WRLCK);
-  if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
-    // EAGAIN and EACCES mean held elsewhere; anything else is a file that cannot be locked.
-    if (errno != EAGAIN && errno != EACCES) {
-      m_problem = "cannot lock " + PathFor(name) + ": " + std::strerror(errno);
+  // A holder removes its file when it lets go; whoever locked the old file meanwhile holds
+  // a name nobody else can find, so the lock is taken again on the file now at the path.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int fd = OpenLockFile(name, true);
+    if (fd < 0) {
+      return false;
+    }
+    struct flock lock = WholeFileLock(F_WRLCK);
+    if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+      // EAGAIN and EACCES mean held elsewhere; anything else is a file that cannot be locked.
+      if (errno != EAGAIN && errno != EACCES) {
+        m_problem = "cannot lock " + PathFor(name) + ": " + std::strerror(errno);
+      }
+      close(fd);
+      return false;
+    }
+    struct stat locked {}, current {};
+    if (fstat(fd, &locked) == 0 && stat(PathFor(name).c_str(), &current) == 0 &&
+        locked.st_dev == current.st_dev && locked.st_ino == current.st_ino) {
+      m_held.emplace(std::string(name), fd);
+      return true;
     }
     close(fd);
-    return false;
   }
-  m_held.emplace(std::string(name), fd);
-  return true;
+  return false;
 }
 
 void InstanceLock::Release(std::string_view name) {
@@ -150,6 +161,8 @@ void InstanceLock::Release(std::string_view name) {
   if (found == m_held.end()) {
     return;
   }
+  // Removed while still locked, so that a run that ends in order leaves no file behind.
+  unlink(PathFor(name).c_str());
   close(found->second);  // closing the last descriptor of the description drops the lock
   m_held.erase(found);
 }

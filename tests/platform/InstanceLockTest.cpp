@@ -88,12 +88,14 @@ TEST_F(InstanceLockTest, OwnLocksDoNotCountAndReleaseFreesThem) {
   EXPECT_TRUE(other.IsHeldByAnotherProcess(kDialogTitle));
   lock.Release(kDialogTitle);
   EXPECT_FALSE(other.IsHeldByAnotherProcess(kDialogTitle));
+  EXPECT_FALSE(std::filesystem::exists(lock.PathFor(kDialogTitle))) << "released: no file left";
   {
     InstanceLock scoped(m_directory);
     ASSERT_TRUE(scoped.Acquire(kDialogTitle));
     EXPECT_TRUE(other.IsHeldByAnotherProcess(kDialogTitle));
   }
   EXPECT_FALSE(other.IsHeldByAnotherProcess(kDialogTitle));
+  EXPECT_FALSE(std::filesystem::exists(lock.PathFor(kDialogTitle)));
 }
 
 TEST_F(InstanceLockTest, NamesBecomeDistinctPrivateFiles) {

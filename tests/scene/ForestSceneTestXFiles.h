@@ -142,16 +142,24 @@ inline std::vector<std::uint8_t> TinyBmp() {
 // A stored (unpacked, unencrypted) archive of the given entries.
 inline PackEntry TextEntry(const std::string& name, const std::string& text);
 
-// A scene archive (one with "forest.x") also gets a small spider model unless it has one: the
-// scene's spider loads its model with the forest.
+// A scene archive (one with "forest.x") also gets what the scene loads besides the forest,
+// unless the test brings its own: small models for the spider and the insects, and a tiny
+// picture for each texture of the rays, the web and the drops.
 inline std::vector<std::uint8_t> PackStored(std::vector<PackEntry> entries) {
-  bool forest = false, spider = false;
-  for (const PackEntry& entry : entries) {
-    forest = forest || entry.name == "forest.x";
-    spider = spider || entry.name == "spider.x";
+  auto has = [&](const char* name) {
+    for (const PackEntry& entry : entries)
+      if (entry.name == name) return true;
+    return false;
+  };
+  if (has("forest.x")) {
+    for (const char* model : {"spider.x", "ant.x", "bug.x", "ladybird.x"}) {
+      if (!has(model))
+        entries.push_back(TextEntry(model, XFileText({CylinderTree("body", 0.5f, 1.0f)})));
+    }
+    for (const char* picture : {"rays.jpg", "env.jpg", "radii.jpg", "spirals.jpg"}) {
+      if (!has(picture)) entries.push_back({picture, TinyBmp(), false});
+    }
   }
-  if (forest && !spider)
-    entries.push_back(TextEntry("spider.x", XFileText({CylinderTree("spider_body", 0.5f, 1.0f)})));
   PackOptions options;
   options.method = PackMethod::kStore;
   std::vector<std::uint8_t> archive;
