@@ -422,8 +422,11 @@ std::vector<Vec3> PathOn(const Limb& l, Vec3 toward, float lift, Keep keep) {
 
 std::vector<XFrame> Carriers(const std::vector<Limb>& limbs) {
   std::vector<XFrame> out;
-  std::vector<Vec3> loop(std::begin(kFrameLoop), std::end(kFrameLoop));
-  loop.push_back(kFrameLoop[0]);
+  // The loop runs counter-clockwise as the camera sees it, so that the web's normal (which
+  // the web takes from the loop's turning sense) faces the camera and the light: the
+  // threads are lit from the front and stand out bright against the backdrop.
+  std::vector<Vec3> loop(std::rbegin(kFrameLoop), std::rend(kFrameLoop));
+  loop.push_back(loop.front());
   out.push_back(MeshFrame("proto_frame", Carrier("", loop, {0, 0, 0}, CarrierMaterial())));
 
   const float lift = 0.9f;
