@@ -428,6 +428,7 @@ void Cobweb::Render() {
 }
 
 void Cobweb::DrawRibbon(const Ribbon& ribbon) {
+  if (!m_pDevice) return;
   // 16-bit indices reach 65536 vertices, so longer ribbons are drawn in several calls, each
   // with its own vertex block (BuildThreadRibbons counts the indices from the block start).
   for (size_t start = 0; start < ribbon.vertexCount; start += kVerticesPerDraw) {

@@ -136,10 +136,14 @@ class Cobweb : public ThreadSystem {
   D3DMATERIAL8 m_SpiralMaterial;
   D3DMATERIAL8 m_FrameMaterial;
 
+  // Rebuilds a ribbon of these threads in the web's plane (half-width each side); the
+  // spider's thread in the making is drawn the same way as the web's own.
+  void BuildThreadRibbons(const std::vector<WebThread>& threads, float halfWidth, Ribbon* ribbon);
+  // Draws a ribbon with the states and material in effect, in blocks that 16-bit indices reach.
+  void DrawRibbon(const Ribbon& ribbon);
+
  private:
   void ComputeFrameShape();
-  void BuildThreadRibbons(const std::vector<WebThread>& threads, float halfWidth, Ribbon* ribbon);
-  void DrawRibbon(const Ribbon& ribbon);
   // Appends the nodes of a straight run from node `from` toward `to` and joins them.
   void LayRun(WebThread& thread, int from, const D3DXVECTOR3& to, int segments, float weight,
               float stiffness, float damping, bool fixed, float restFactor);

@@ -452,40 +452,8 @@ void Spider::UpdateBodyMatrix() {
 void Spider::BuildNewThreadRibbon() {
   const float halfWidth = m_pWeb.fThreadWidth *
                           (m_pTargetList == WebList::Spiral ? kSpiralWidthFactor : 1.0f);
-  const float total = ThreadLength(m_pWeb, m_NewThread);
-  const D3DXVECTOR3 normal = m_pWeb.vNormal;
-  Ribbon& ribbon = m_NewRibbon;
-  ribbon.vertexCount = ribbon.indexCount = 0;
-  float covered = 0.0f;
-  for (size_t k = 0; k < m_NewThread.Links.size(); ++k) {
-    const int link = m_NewThread.Links[k];
-    if (link < 0 || link >= int(m_pWeb.Links.size()) || ribbon.vertexCount + 4 > 65536) break;
-    const WebLink& l = m_pWeb.Links[size_t(link)];
-    const D3DXVECTOR3& a = m_pWeb.Nodes[size_t(l.iNodeA)].vPos;
-    const D3DXVECTOR3& b = m_pWeb.Nodes[size_t(l.iNodeB)].vPos;
-    const D3DXVECTOR3 along = SafeNormalize(b - a);
-    D3DXVECTOR3 side;
-    D3DXVec3Cross(&side, &normal, &along);
-    side = SafeNormalize(side) * halfWidth;
-    const float length = LinkLength(m_pWeb, link);
-    const float v0 = total > 0.0f ? covered / total : 0.0f;
-    const float v1 = total > 0.0f ? (covered + length) / total : 0.0f;
-    covered += length;
-    const D3DXVECTOR3 corners[4] = {a + side, a - side, b + side, b - side};
-    const float us[4] = {1.0f, 0.0f, 1.0f, 0.0f};
-    const float vs[4] = {v0, v0, v1, v1};
-    const WORD q = WORD(ribbon.vertexCount);
-    for (int c = 0; c < 4; ++c) {
-      if (ribbon.vertices.size() <= ribbon.vertexCount) ribbon.vertices.emplace_back();
-      ribbon.vertices[ribbon.vertexCount++] = {corners[c].x, corners[c].y, corners[c].z, normal.x,
-                                               normal.y, normal.z, 0, us[c], vs[c]};
-    }
-    const WORD quad[6] = {q, WORD(q + 1), WORD(q + 2), WORD(q + 1), WORD(q + 3), WORD(q + 2)};
-    for (WORD index : quad) {
-      if (ribbon.indices.size() <= ribbon.indexCount) ribbon.indices.emplace_back();
-      ribbon.indices[ribbon.indexCount++] = index;
-    }
-  }
+  m_NewThreadAlone.assign(1, m_NewThread);
+  m_pWeb.BuildThreadRibbons(m_NewThreadAlone, halfWidth, &m_NewRibbon);
 }
 
 HRESULT Spider::Render() {
@@ -503,10 +471,7 @@ HRESULT Spider::Render() {
     m_pDevice->SetMaterial(m_pTargetList == WebList::Spiral ? &m_pWeb.m_SpiralMaterial
                                                             : &m_pWeb.m_RadiusMaterial);
     m_pDevice->SetVertexShader(Cobweb::kRibbonFvf);
-    m_pDevice->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, UINT(m_NewRibbon.vertexCount),
-                                      UINT(m_NewRibbon.indexCount / 3), m_NewRibbon.indices.data(),
-                                      D3DFMT_INDEX16, m_NewRibbon.vertices.data(),
-                                      sizeof(RibbonVertex));
+    m_pWeb.DrawRibbon(m_NewRibbon);
     m_pDevice->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   }

@@ -174,6 +174,7 @@ class Spider : public SceneObject {
   float m_fRestFactor = 1.0f;
   WebThread m_NewThread;
   Ribbon m_NewRibbon;
+  std::vector<WebThread> m_NewThreadAlone;  // the thread in the making, as a list of one
   WebList m_pTargetList = WebList::Radii;
   int m_iTargetIndex = 0;
   int m_iMark0 = -1;

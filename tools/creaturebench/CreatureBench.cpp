@@ -50,6 +50,10 @@ int main(int argc, char** argv) {
   const int length = argc > 1 ? std::atoi(argv[1]) : 10;
   const int minutes = length;
   const std::uint32_t seed = argc > 2 ? static_cast<std::uint32_t>(std::atoi(argv[2])) : 3;
+  if (length <= 0 || argc > 3) {
+    std::fprintf(stderr, "usage: qm-creature-bench [--timeline] [MINUTES|SECONDS] [SEED]\n");
+    return 2;
+  }
   qm::RecordingDirect3D8* direct3D = nullptr;
   D3DPRESENT_PARAMETERS parameters = qm::testing::TestBackBuffer(320, 240);
   parameters.Windowed = TRUE;
