@@ -14,9 +14,21 @@ void MediaSource::Use(const MediaArchive& archive, const char* password) {
   m_password = password ? password : "";
 }
 
+bool MediaSource::Open(MediaArchive* archive, const char** password) const {
+  if (m_bOwn) {
+    *archive = m_archive;
+    *password = m_bPassword ? m_password.c_str() : nullptr;
+  } else {
+    *archive = LoadMediaArchive(kSceneMediaArchive);
+    *password = kMediaPassword;
+  }
+  return archive->nSize != 0;
+}
+
 bool MediaSource::Extract(const char* name, std::uint8_t** data, std::uint32_t* size) const {
-  MediaArchive archive = m_bOwn ? m_archive : LoadMediaArchive(kSceneMediaArchive);
-  const char* password = m_bOwn ? (m_bPassword ? m_password.c_str() : nullptr) : kMediaPassword;
+  MediaArchive archive;
+  const char* password = nullptr;
+  Open(&archive, &password);
   *data = nullptr;
   *size = 0;
   return ExtractEntry(name, &archive, password, data, size);

@@ -80,21 +80,11 @@ void XFileModel::SetFileName(const char* fileName) {
 }
 
 void XFileModel::UseArchive(const MediaArchive& archive, const char* password) {
-  m_bOwnArchive = true;
-  m_archive = archive;
-  m_bArchivePassword = password != nullptr;
-  m_archivePassword = password ? password : "";
+  m_media.Use(archive, password);
 }
 
 bool XFileModel::OpenArchive(MediaArchive* archive, const char** password) const {
-  if (m_bOwnArchive) {
-    *archive = m_archive;
-    *password = m_bArchivePassword ? m_archivePassword.c_str() : nullptr;
-  } else {
-    *archive = LoadMediaArchive(kSceneMediaArchive);
-    *password = kMediaPassword;
-  }
-  return archive->nSize != 0;
+  return m_media.Open(archive, password);
 }
 
 HRESULT XFileModel::Load(IDirect3DDevice8* device) {

@@ -20,6 +20,7 @@
 #include "d3dx/D3DXMath.h"
 #include "d3dx/XMesh.h"
 #include "media/MediaArchive.h"
+#include "scene/MediaSource.h"
 
 namespace qm {
 
@@ -267,10 +268,7 @@ class XFileModel {
   XFileAnimState m_animState;
   IDirect3DDevice8* m_pDevice = nullptr;  // not owned: the saver's device outlives its models
 
-  bool m_bOwnArchive = false;  // UseArchive was called
-  MediaArchive m_archive;
-  std::string m_archivePassword;
-  bool m_bArchivePassword = false;
+  MediaSource m_media;  // the scene media, or the archive UseArchive named
 };
 
 }  // namespace qm
