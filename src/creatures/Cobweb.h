@@ -55,6 +55,9 @@ class Cobweb : public ThreadSystem {
   static constexpr float kMaxStep = 0.06f;
   static constexpr DWORD kRibbonFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
   static constexpr float kUnbuiltThreadWidth = 50.1f;
+  // No sound web value comes near this; a file holding a larger one is damaged, and the
+  // simulation's products of such values would overflow to infinity within a step.
+  static constexpr float kMaxStoredMagnitude = 1e6f;
   // Quads per draw call: 16384 quads use exactly the 65536 vertices a 16-bit index reaches.
   static constexpr size_t kQuadsPerDraw = 16384;
   static constexpr char kRadiiTexture[] = "radii.jpg";
@@ -113,6 +116,9 @@ class Cobweb : public ThreadSystem {
   // many node values are not finite.
   void Report(JsonWriter& report) const;
   int NonFiniteValues() const;
+  // How many node and link values a web file could not hold: not finite, or beyond
+  // kMaxStoredMagnitude. A web with any such value would write a file that does not load.
+  int UnstorableValues() const;
 
   // The four thread lists in file order.
   std::vector<WebThread>* ThreadLists(int index);

@@ -40,11 +40,9 @@ bool ReadVector(WebReader& reader, D3DXVECTOR3* v) {
   return reader.ReadFloat(&v->x) && reader.ReadFloat(&v->y) && reader.ReadFloat(&v->z);
 }
 
-// No web value comes near this; beyond it a file is damaged, and the simulation's products
-// of such values would overflow to infinity within a step.
-constexpr float kMaxMagnitude = 1e6f;
-
-bool Plausible(float value) { return std::fabs(value) <= kMaxMagnitude; }  // false for NaN
+bool Plausible(float value) {  // false for NaN
+  return std::fabs(value) <= Cobweb::kMaxStoredMagnitude;
+}
 
 bool Plausible(const D3DXVECTOR3& v) {
   return Plausible(v.x) && Plausible(v.y) && Plausible(v.z);
@@ -152,6 +150,21 @@ bool ReadSection(WebReader& reader, WebSection* s) {
 }
 
 }  // namespace
+
+int Cobweb::UnstorableValues() const {
+  int count = 0;
+  const auto check = [&count](const D3DXVECTOR3& v) { count += !Plausible(v); };
+  for (const WebNode& node : Nodes) {
+    check(node.vPos);
+    check(node.vInward);
+    check(node.vVel);
+    check(node.vForce);
+    count += !Plausible(node.fWeight);
+  }
+  for (const WebLink& link : Links)
+    count += !Plausible(link.fRest) + !Plausible(link.fStiffness) + !Plausible(link.fDamping);
+  return count;
+}
 
 void Cobweb::WriteSection(WebWriter& writer) const {
   WriteThreadList(writer, Threads0);

@@ -425,6 +425,9 @@ int ForestScene::SaveCobweb(const char* name) {
   // A thread still being pulled is fastened first, so that none is stored half done.
   m_pSpider->FinishMove();
   if (!name) return 0;
+  // A web that blew up would write a file the next start refuses; the file that stands
+  // stays as it was.
+  if (m_pCobweb->UnstorableValues() != 0) return 0;
   return WriteFileAtomically(name, CobwebImage()) ? 1 : 0;
 }
 

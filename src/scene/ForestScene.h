@@ -82,7 +82,8 @@ class ForestScene {
 
   // Web start files: 1 loaded (or nothing to load), 0 a section does not fit the scene.
   int LoadCobwebStart(const char* name);
-  // Writes the web file (web, drops, leaf clusters) to a path, atomically; 1 on success.
+  // Writes the web file (web, drops, leaf clusters) to a path, atomically; 1 on success. A web
+  // holding values no file may hold is not written (0), and the file that stands is kept.
   int SaveCobweb(const char* name);
   void ResetCobweb();
   // A web file from the disk: 1 loaded, 0 unreadable or not fitting the scene.

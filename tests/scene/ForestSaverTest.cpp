@@ -399,5 +399,31 @@ TEST_F(ForestSaverWebTest, WithSaveCobwebTheWebIsStoredAtExitAndResumedAtTheNext
   EXPECT_NE(off.m_pScene->CobwebImage(), stored);
 }
 
+TEST_F(ForestSaverWebTest, AWebThatBlewUpIsNotStoredOverTheLastGoodOne) {
+  registry.SetDword(kSettingsKey, "SaveCobweb", 2);
+  {
+    ForestSaver saver;
+    Start(saver);
+    ASSERT_EQ(saver.LoadSceneData(m_device), 0);
+    saver.ReleaseScene();
+  }
+  const std::string path = m_dir + "/quillmoor/cobweb.dat";
+  const std::string good = ReadText(path);
+  ASSERT_FALSE(good.empty());
+
+  ForestSaver saver;
+  Start(saver);
+  saver.m_Log.Open((m_dir + "/log.txt").c_str());
+  ASSERT_EQ(saver.LoadSceneData(m_device), 0);
+  // Finite, but more than a file may hold: written, the web would not load again.
+  saver.m_pScene->Web().Nodes[0].vVel.x = 3e20f;
+  saver.ReleaseScene();
+  saver.m_Log.Close();
+  EXPECT_TRUE(saver.WebStoreFailed());
+  EXPECT_EQ(ReadText(path), good);
+  EXPECT_NE(ReadText(m_dir + "/log.txt").find("ERROR: Web data store FAILED !!!"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace qm
