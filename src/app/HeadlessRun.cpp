@@ -1,5 +1,6 @@
 #include "app/HeadlessRun.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -26,8 +27,11 @@ bool SnapshotRun::BeforeFrame(SaverApp& app) {
   m_clock.Advance(kStepSeconds);
   m_elapsed += kStepSeconds;
   if (m_elapsed + 1e-9 >= m_seconds && !m_captureArmed) {
+    app.pDevice->SetDrawingSkipped(FALSE);
     app.pDevice->SetFrameCapture(TRUE);
     m_captureArmed = true;
+  } else if (!m_captureArmed) {
+    app.pDevice->SetDrawingSkipped(TRUE);
   }
   return true;
 }
@@ -64,7 +68,8 @@ bool WriteSceneReport(const SaverApp& app, double seconds, const std::string& pa
   return WriteTextFileAtomically(path, report.Text());
 }
 
-BenchmarkRun::BenchmarkRun(double seconds) : m_seconds(seconds) {}
+BenchmarkRun::BenchmarkRun(double seconds)
+    : m_seconds(seconds), m_settledSeconds(std::min(60.0, seconds / 2)) {}
 
 bool BenchmarkRun::BeforeFrame(SaverApp& app) {
   if (m_phase != Phase::Timing) return m_phase == Phase::Counting;
@@ -76,7 +81,13 @@ bool BenchmarkRun::BeforeFrame(SaverApp& app) {
   }
   m_endNanoseconds = now;
   m_endStats = app.m_FrameStats;
-  if (double(now - m_startNanoseconds) * 1e-9 < m_seconds) return true;
+  const double elapsed = double(now - m_startNanoseconds) * 1e-9;
+  if (!m_haveSettled && elapsed >= m_settledSeconds) {
+    m_haveSettled = ReadProcessMemory(&m_settled);
+    m_settledSeconds = elapsed;
+  }
+  if (elapsed < m_seconds) return true;
+  ReadProcessMemory(&m_end);
   // Time is up: one more frame, outside the timing, counts its pixels.
   if (!app.pDevice || FAILED(app.pDevice->SetPixelCounting(TRUE))) {
     m_phase = Phase::Done;
@@ -110,6 +121,11 @@ void BenchmarkRun::Report(int width, int height) const {
               "(update %.2f ms, drawing %.2f ms)\n",
               width, height, static_cast<long long>(frames), seconds, double(frames) / seconds,
               frameMilliseconds, move, render);
+  if (m_haveSettled && m_end.peakKb > 0) {
+    std::printf("memory: %.1f MB resident at %.0f s, %.1f MB at the end, peak %.1f MB\n",
+                double(m_settled.residentKb) / 1024, m_settledSeconds,
+                double(m_end.residentKb) / 1024, double(m_end.peakKb) / 1024);
+  }
   if (!m_haveFill) {
     std::printf("fill floor %dx%d: not measured (the renderer cannot count pixels)\n", width,
                 height);

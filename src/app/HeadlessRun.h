@@ -1,17 +1,20 @@
 // HeadlessRun: snapshots and benchmarks of the saver without a display.
 //
 // A snapshot runs mode Saver on simulated time in fixed steps until the requested scene
-// time, then writes the last presented frame as PNG. A benchmark runs on real time for a
+// time, then writes the last presented frame as PNG; the frames before it move the scene
+// as usual but fill no pixel. A benchmark runs on real time for a
 // number of seconds and prints frames per second and milliseconds per frame, update and
 // drawing apart; then it counts the pixels one more frame covers and measures the
 // renderer's fill rate for them, and prints the frame time the fill alone needs (the fill
-// floor) beside the measured one. Both drive the application through its RunObserver hook. A snapshot can
+// floor) beside the measured one, and the resident memory once settled, at the end and at
+// its peak. Both drive the application through its RunObserver hook. A snapshot can
 // also write a report: the scene's state at that time as JSON (WriteSceneReport).
 #pragma once
 
 #include <string>
 
 #include "platform/Clock.h"
+#include "platform/ProcessMemory.h"
 #include "shell/SaverApp.h"
 
 namespace qm {
@@ -63,6 +66,12 @@ class BenchmarkRun final : public RunObserver {
   bool m_haveFill = false;
   D3DPIXELCOUNTS m_pixels;
   D3DFILLCOSTS m_costs;
+  // Resident memory once the run has settled (after the first minute, or half a shorter
+  // run) and at the end: a long run whose memory grows between them leaks.
+  double m_settledSeconds = 0.0;
+  bool m_haveSettled = false;
+  ProcessMemory m_settled;
+  ProcessMemory m_end;
 };
 
 }  // namespace qm

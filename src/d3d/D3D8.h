@@ -215,6 +215,12 @@ class IDirect3DDevice8 : public IUnknown8 {
   virtual HRESULT MeasureFillRate(const D3DPIXELCOUNTS& /*counts*/, D3DFILLCOSTS* /*costs*/) {
     return D3DERR_NOTAVAILABLE;
   }
+
+  // --- Extension, not in Direct3D 8: frames nobody sees. While skipping is on, draws and
+  // clears are checked as always but fill no pixel, and Present shows nothing new; all else
+  // (state, resources, the callers' own work per frame) goes on as usual. A snapshot skips
+  // every frame before the one it keeps, so long scene times cost the update, not the fill.
+  virtual HRESULT SetDrawingSkipped(BOOL /*skip*/) { return D3DERR_NOTAVAILABLE; }
 };
 
 // Creates the Direct3D 8 catalogue; null when no graphics is available. sdkVersion is

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -283,6 +284,57 @@ TEST_F(SaverProcessTest, HeadlessSnapshotHasTheRequestedSize) {
   };
   EXPECT_EQ(be32(16), 320);
   EXPECT_EQ(be32(20), 240);
+}
+
+// Headless runs need no display and take no turn at it.
+class HeadlessProcessTest : public ::testing::Test {
+ protected:
+  std::filesystem::path home = std::filesystem::temp_directory_path() /
+                               ("qm-headless-" + std::to_string(getpid()));
+  void SetUp() override { std::filesystem::create_directories(home); }
+  void TearDown() override { std::filesystem::remove_all(home); }
+  std::string Read(const char* name) {
+    std::ifstream in(home / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+};
+
+// An hour of scene time with every object active: nothing turns into a non-number, the spider
+// finishes its web and rests on it, and every animal is on one of the forest's paths. Only
+// the last frame is drawn, so the hour costs the update alone.
+TEST_F(HeadlessProcessTest, AnHourOfSceneTimeLeavesEveryObjectSound) {
+  SaverProcess soak(home, {"--snapshot", "soak.png", "--size", "160x120", "--time", "3600",
+                           "--seed", "7", "--report", "soak.json", "-rays"});
+  ASSERT_EQ(soak.WaitExit(600s), 0) << Read("output.txt");
+  // The report, with its layout whitespace taken out.
+  const std::string report = std::regex_replace(Read("soak.json"), std::regex(R"(\s+)"), "");
+  ASSERT_FALSE(report.empty());
+  EXPECT_NE(report.find(R"("non_finite":0})"), std::string::npos);
+  EXPECT_NE(report.find(R"("web_finished":true)"), std::string::npos);
+  EXPECT_NE(report.find(R"("rays_enabled":true)"), std::string::npos);
+  std::smatch paths;
+  ASSERT_TRUE(std::regex_search(report, paths,
+                                std::regex(R"re("walking_paths":(\d+),"flight_paths":(\d+))re")));
+  const int walking = std::stoi(paths[1]), flying = std::stoi(paths[2]);
+  ASSERT_GT(walking, 0);
+  const std::regex animal(
+      R"re(\{"kind":"(\w+)","state":"(\w+)","position":\[[^\]]*\],"path":(-?\d+),"param":([^}]*)\})re");
+  int ants = 0;
+  for (auto it = std::sregex_iterator(report.begin(), report.end(), animal);
+       it != std::sregex_iterator(); ++it) {
+    const std::smatch& m = *it;
+    const std::string kind = m[1], state = m[2];
+    const int path = std::stoi(m[3]);
+    const double param = std::stod(m[4]);
+    ants += kind == "ant";
+    // A ladybird in the air follows a flight path; everyone else walks a limb's path.
+    const bool flight = kind == "ladybird" && (state == "fly" || state == "hover");
+    const int pathCount = flight ? flying : walking;
+    EXPECT_NE(state, "unknown") << kind;
+    EXPECT_TRUE(path >= 0 && path < pathCount) << kind << " " << state << " on path " << path;
+    EXPECT_TRUE(param >= 0 && param <= 1) << kind << " " << state << " at " << param;
+  }
+  EXPECT_GT(ants, 0);
 }
 
 TEST_F(SaverProcessTest, TyposAndUnsoundNumbersAreRefusedBeforeAnythingOpens) {

@@ -120,6 +120,7 @@ HRESULT GlDevice8::GetDisplayMode(D3DDISPLAYMODE* mode) {
 
 HRESULT GlDevice8::Present(const RECT*, const RECT*, HWND, const void*) {
   if (m_inScene) return D3DERR_INVALIDCALL;
+  if (m_skipDrawing) return D3D_OK;
   if (m_countPixels) CollectPixelCounts();
   if (m_gamma.Active()) {
     m_gamma.Apply(m_gl, m_width, m_height);
@@ -172,6 +173,11 @@ void GlDevice8::SetGammaRamp(DWORD, const D3DGAMMARAMP* ramp) {
 
 void GlDevice8::GetGammaRamp(D3DGAMMARAMP* ramp) {
   if (ramp) *ramp = m_state.gammaRamp;
+}
+
+HRESULT GlDevice8::SetDrawingSkipped(BOOL skip) {
+  m_skipDrawing = skip != FALSE;
+  return D3D_OK;
 }
 
 HRESULT GlDevice8::SetFrameCapture(BOOL enable) {
@@ -257,6 +263,7 @@ HRESULT GlDevice8::EndScene() {
 
 HRESULT GlDevice8::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
                          float z, DWORD stencil) {
+  if (m_skipDrawing) return D3D_OK;
   GLbitfield mask = 0;
   if (flags & D3DCLEAR_TARGET) {
     glClearColor(static_cast<float>((color >> 16) & 0xFF) / 255.0f,

@@ -87,6 +87,7 @@ class GlDevice8 : public RefCounted<IDirect3DDevice8> {
   HRESULT SetFrameCapture(BOOL enable) override;
   HRESULT GetPresentedFrame(std::vector<DWORD>* pixels, UINT* width, UINT* height) override;
   HRESULT SetPixelCounting(BOOL enable) override;
+  HRESULT SetDrawingSkipped(BOOL skip) override;
   HRESULT GetPixelCounts(D3DPIXELCOUNTS* counts) override;
   HRESULT MeasureFillRate(const D3DPIXELCOUNTS& counts, D3DFILLCOSTS* costs) override;
 
@@ -155,6 +156,7 @@ class GlDevice8 : public RefCounted<IDirect3DDevice8> {
   bool m_offscreenDriver = false;
   bool m_inScene = false;
   bool m_capture = false;
+  bool m_skipDrawing = false;
   std::vector<DWORD> m_capturedFrame;
   UINT m_capturedWidth = 0;
   UINT m_capturedHeight = 0;

@@ -352,6 +352,7 @@ HRESULT GlDevice8::Draw(D3DPRIMITIVETYPE primitiveType, UINT primitiveCount,
     }
   }
   if (highest >= source.vertexCount) return D3DERR_INVALIDCALL;
+  if (m_skipDrawing) return D3D_OK;
 
   const bool pretransformed = layout.positionFloats == 4;
   ApplyChangedState(fvf, pretransformed);

@@ -59,6 +59,29 @@ TEST_F(GlDeviceTest, ScreenQuadCoversExactlyItsPixels) {
   EXPECT_EQ(bottom, 767);
 }
 
+TEST_F(GlDeviceTest, SkippedFramesFillNothingAndTheNextDrawnFrameIsWhole) {
+  RenderFrame(0xFF000000, [&] { DrawRect(0, 0, 10, 10, 0xFF00FF00); });
+  ASSERT_EQ(m_device->SetDrawingSkipped(TRUE), D3D_OK);
+  // A skipped frame changes state as usual and still refuses what is wrong ...
+  IDirect3DTexture8* texture = MakeTexture(4, 4, 1, [](UINT, UINT, UINT) { return 0xFFC08040u; });
+  RenderFrame(0xFFFF0000, [&] {
+    m_device->SetTexture(0, texture);
+    EXPECT_EQ(DrawRect(100, 100, 200, 200, 0xFFFFFFFF), D3D_OK);
+    EXPECT_EQ(m_device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, nullptr, sizeof(ScreenVertex)),
+              D3DERR_INVALIDCALL);
+  });
+  // ... but neither its clear nor its draw reached the frame: the last one shown stays.
+  EXPECT_TRUE(ColorNear(Pixel(5, 5), 0, 255, 0));
+  EXPECT_EQ(Pixel(150, 150), 0u);
+  ASSERT_EQ(m_device->SetDrawingSkipped(FALSE), D3D_OK);
+  // The state set while skipping (the texture) holds in the next frame drawn.
+  RenderFrame(0xFF000000, [&] { DrawRect(100, 100, 200, 200, 0xFFFFFFFF); });
+  EXPECT_TRUE(ColorNear(Pixel(150, 150), 0xC0, 0x80, 0x40, 0));
+  EXPECT_EQ(Pixel(5, 5), 0u);
+  m_device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
 TEST_F(GlDeviceTest, VertexColoursAreReadAsBlueGreenRedAlpha) {
   RenderFrame(0xFF000000, [&] { DrawRect(10, 10, 20, 20, 0xFF102030); });
   EXPECT_TRUE(ColorNear(Pixel(15, 15), 0x10, 0x20, 0x30, 0));
