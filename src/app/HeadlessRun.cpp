@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "graphics/FramePng.h"
+#include "platform/ProcessAge.h"
 #include "shell/JsonWriter.h"
 
 namespace qm {
@@ -98,6 +99,10 @@ bool BenchmarkRun::BeforeFrame(SaverApp& app) {
 }
 
 void BenchmarkRun::AfterFrame(SaverApp& app) {
+  if (m_firstFrameAge < 0) {
+    m_firstFrameAge = ProcessAgeSeconds();
+    m_loadingScreenAge = app.m_fLoadingScreenAge;
+  }
   if (m_phase != Phase::Counting) return;
   m_phase = Phase::Done;
   app.pDevice->SetPixelCounting(FALSE);
@@ -121,6 +126,11 @@ void BenchmarkRun::Report(int width, int height) const {
               "(update %.2f ms, drawing %.2f ms)\n",
               width, height, static_cast<long long>(frames), seconds, double(frames) / seconds,
               frameMilliseconds, move, render);
+  if (m_loadingScreenAge >= 0 && m_firstFrameAge >= 0) {
+    std::printf("start-up: loading screen at %.0f ms, first scene frame at %.0f ms after the "
+                "process started\n",
+                m_loadingScreenAge * 1000, m_firstFrameAge * 1000);
+  }
   if (m_haveSettled && m_end.peakKb > 0) {
     std::printf("memory: %.1f MB resident at %.0f s, %.1f MB at the end, peak %.1f MB\n",
                 double(m_settled.residentKb) / 1024, m_settledSeconds,

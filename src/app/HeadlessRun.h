@@ -6,8 +6,9 @@
 // number of seconds and prints frames per second and milliseconds per frame, update and
 // drawing apart; then it counts the pixels one more frame covers and measures the
 // renderer's fill rate for them, and prints the frame time the fill alone needs (the fill
-// floor) beside the measured one, and the resident memory once settled, at the end and at
-// its peak. Both drive the application through its RunObserver hook. A snapshot can
+// floor) beside the measured one, the resident memory once settled, at the end and at its
+// peak, and how long after the process's start the loading screen and the first scene frame
+// were shown. Both drive the application through its RunObserver hook. A snapshot can
 // also write a report: the scene's state at that time as JSON (WriteSceneReport).
 #pragma once
 
@@ -72,6 +73,9 @@ class BenchmarkRun final : public RunObserver {
   bool m_haveSettled = false;
   ProcessMemory m_settled;
   ProcessMemory m_end;
+  // Seconds from the process's start to the loading screen and to the first scene frame.
+  double m_loadingScreenAge = -1;
+  double m_firstFrameAge = -1;
 };
 
 }  // namespace qm

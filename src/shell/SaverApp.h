@@ -175,6 +175,8 @@ class SaverApp {
     std::int64_t moveNanoseconds = 0;
     std::int64_t renderNanoseconds = 0;
   } m_FrameStats;
+  // Seconds from the process's start to the first loading screen shown; -1 before that.
+  double m_fLoadingScreenAge = -1;
 
   // Why Start refused to run (another instance), for the callers that must say so; empty
   // when it did not refuse or refused for a reason already shown.

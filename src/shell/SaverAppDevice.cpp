@@ -7,6 +7,7 @@
 #include "graphics/ScreenQuadPool.h"
 #include "graphics/TextureTable.h"
 #include "platform/Clock.h"
+#include "platform/ProcessAge.h"
 #include "shell/SaverApp.h"
 
 namespace qm {
@@ -91,6 +92,7 @@ int SaverApp::CreateDisplayDevice(HWND hwnd) {
   SetDefaultRenderStates(pDevice);
   m_Log.Write("Init D3D_Device Complete");
   ShowLoadingScreen(pDevice);
+  if (m_fLoadingScreenAge < 0) m_fLoadingScreenAge = ProcessAgeSeconds();
   return 0;
 }
 
