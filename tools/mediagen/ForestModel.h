@@ -6,6 +6,10 @@
 // loader's re-centring on the mean vertex puts the web in the middle of the view.
 #pragma once
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
 #include "XModel.h"
 
 namespace qm::gen {
@@ -20,7 +24,30 @@ constexpr Vec3 kForestFileOffset{-45, 0, 180};
 constexpr float kLitterLift = 0.25f;
 constexpr float kLitterReach = 2.0f;
 
+// A bark-covered limb of the glade in view space: its axis, the radius of its bark at each
+// axis point, and the limb it grows out of (empty for the trunks and the fallen log, whose
+// ends lie beyond the view). A limb with a parent ends in the air, tapering to a point.
+struct ForestLimb {
+  std::string name;
+  std::vector<Vec3> axis;
+  std::vector<float> radii;
+  std::string parent;
+};
+
+// The plane (y, in view space) the web hangs in, and the corners of its frame, in order, on
+// the twigs that hold it.
+constexpr float kWebY = -20;
+extern const Vec3 kFrameLoop[8];
+
+// Every limb: trunks, the log, the twigs that carry the web and their side twigs. Frames of
+// the forest model are named after them.
+std::vector<ForestLimb> ForestLimbs();
+
 XModel BuildForest();
+
+// The most vertices the forest may have: the time the saver takes to load forest.X grows
+// with them, and this is what it has been tuned to.
+constexpr size_t kForestVertexBudget = 10500;
 
 // Mean and largest distance from it of every vertex that is not exactly at the origin, the
 // way the loader measures a model (frame matrices applied).
