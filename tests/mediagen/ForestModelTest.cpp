@@ -357,6 +357,29 @@ TEST_F(MediagenForestTest, WebFrameCornersSitOnTwigsAroundOpenSpace) {
     }
 }
 
+TEST_F(MediagenForestTest, LeafClustersHangFromStalksOnTheLimbs) {
+  std::vector<gen::ForestLimb> limbs = gen::ForestLimbs();
+  ASSERT_EQ(m_frames.count("leaf_stalks"), 1u);
+  std::vector<Vec> stalks;
+  for (const Vec& v : m_frames.at("leaf_stalks").frame->meshes.at(0).positions) stalks.push_back(World("leaf_stalks", v));
+  for (int i = 0; i < Count("Leaves%02d"); ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Leaves%02d", i);
+    Vec stem = World(name, {0, -21, 0});
+    float toStalk = 1e9f;
+    for (const Vec& v : stalks) toStalk = std::min(toStalk, Dist(v, stem));
+    EXPECT_LT(toStalk, 1.0f) << name << " sits on the end of a stalk";
+    const Vec view{stem[0] + m_centre[0] - gen::kForestFileOffset.x, stem[1] + m_centre[1] - gen::kForestFileOffset.y,
+                   stem[2] + m_centre[2] - gen::kForestFileOffset.z};
+    float toBark = 1e9f;
+    for (const gen::ForestLimb& l : limbs) {
+      AxisReach r = NearestOnAxis(l, {view[0], view[1], view[2]});
+      toBark = std::min(toBark, r.distance - r.radius);
+    }
+    EXPECT_LT(toBark, 4.0f) << name << " is a short stalk away from a limb";
+  }
+}
+
 TEST_F(MediagenForestTest, VertexCountStaysWithinTheLoadTimeBudget) {
   gen::Vec3 centre;
   float radius = 0;

@@ -108,7 +108,7 @@ const SideTwig kSideTwigs[] = {
     {"side_twig01", "tree_twig02", 0.42f, {1, -0.15f, 0.6f}, {-0.2f, 0, 1}, 18, 0.38f},
     {"side_twig02", "tree_branch01", 0.42f, {0.3f, 0.9f, 0.8f}, {0.6f, 0, 0}, 16, 0.35f},
     {"side_twig03", "tree_branch01", 0.16f, {-0.35f, 0.2f, -1}, {-0.6f, 0, 0.4f}, 18, 0.35f},
-    {"side_twig04", "tree_big01", 0.3f, {1, -0.1f, 0.35f}, {0, 0, 1}, 32, 0.1f},
+    {"side_twig04", "tree_big01", 0.3f, {1, -0.1f, 0.3f}, {0, 0, 1}, 27, 0.1f},
     {"side_twig05", "tree_big02", 0.4f, {-1, 0.3f, 0.35f}, {0, 0, 1}, 26, 0.12f},
     {"side_twig06", "side_twig01", 0.45f, {0.2f, -0.2f, 1}, {-0.5f, 0, 0.2f}, 8, 0.6f},
     {"side_twig07", "side_twig00", 0.5f, {-0.3f, -0.2f, 1}, {0.5f, 0, 0.2f}, 8, 0.6f},
