@@ -1,10 +1,10 @@
 // The forest glade model ("forest.X"): trunks, twigs and the side twigs forking off them, a
 // fallen log, the forest floor with its leaf litter, swaying branches and leaf clusters on
-// their stalks, plus the invisible carrier frames the
-// scene reads by name: proto_frame (the web's frame), path00.., fly_path00..,
-// drops_path00.., Leaves00.., leaf_path, leaf_triangles and Branch00... Everything is laid
-// out in view space of the saver's camera; BuildForest shifts it into file space so that the
-// loader's re-centring on the mean vertex puts the web in the middle of the view.
+// their stalks, plus the invisible carrier frames the scene reads by name: proto_frame (the
+// web's frame), path00.., fly_path00.., drops_path00.., Leaves00.., leaf_path, leaf_triangles
+// and Branch00... Everything is laid out in view space of the saver's camera; BuildForest
+// shifts it into file space so that the loader's re-centring on the mean vertex puts the web
+// in the middle of the view.
 #pragma once
 
 #include <cstddef>
