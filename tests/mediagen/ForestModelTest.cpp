@@ -3,9 +3,11 @@
 // paths that lie on bark, meshes whose blocks agree with each other, and fallen leaves that
 // lie on the floor.
 #include "ForestModel.h"
+#include "Shapes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -243,6 +245,147 @@ TEST_F(MediagenForestTest, FloorHasItsOwnTextureAndTheLeafLitterLiesOnIt) {
   }
   EXPECT_GE(lowest, gen::kLitterLift - 1e-3f) << "no leaf sinks into the floor";
   EXPECT_LE(highest, gen::kLitterReach) << "no leaf floats above the floor";
+}
+
+// ---- the woody parts, read from the limbs the model is built from -----------------------
+
+// Distance from p to a limb's axis and the limb's radius there (of its nearest axis segment).
+struct AxisReach {
+  float distance = 1e9f, radius = 0;
+};
+
+AxisReach NearestOnAxis(const gen::ForestLimb& l, gen::Vec3 p) {
+  AxisReach best;
+  for (size_t i = 0; i + 1 < l.axis.size(); ++i) {
+    gen::Vec3 a = l.axis[i], d = l.axis[i + 1] - a;
+    float t = std::clamp(gen::Dot(p - a, d) / std::max(gen::Dot(d, d), 1e-9f), 0.0f, 1.0f);
+    float dist = gen::Length(p - (a + d * t));
+    if (dist < best.distance) best = {dist, l.radii[i] + (l.radii[i + 1] - l.radii[i]) * t};
+  }
+  return best;
+}
+
+const gen::ForestLimb* Named(const std::vector<gen::ForestLimb>& limbs, const std::string& name) {
+  for (const gen::ForestLimb& l : limbs)
+    if (l.name == name) return &l;
+  return nullptr;
+}
+
+TEST_F(MediagenForestTest, TwigsGrowOutOfTheirParentsThinnerThanThemAndEndInPoints) {
+  std::vector<gen::ForestLimb> limbs = gen::ForestLimbs();
+  int twigs = 0, sideTwigs = 0;
+  for (const gen::ForestLimb& l : limbs) {
+    ASSERT_EQ(l.axis.size(), l.radii.size()) << l.name;
+    ASSERT_EQ(m_frames.count(l.name), 1u) << "every limb is drawn: " << l.name;
+    if (l.parent.empty()) continue;
+    ++twigs;
+    if (l.name.find("tree") == std::string::npos) ++sideTwigs;
+    const gen::ForestLimb* parent = Named(limbs, l.parent);
+    ASSERT_NE(parent, nullptr) << l.name << " grows from " << l.parent;
+    // It starts inside its parent and, where its axis comes out through the parent's bark,
+    // is thinner than the parent there.
+    AxisReach root = NearestOnAxis(*parent, l.axis.front());
+    EXPECT_LT(root.distance, root.radius) << l.name << " starts inside " << l.parent;
+    size_t out = 0;
+    while (out < l.axis.size()) {
+      AxisReach r = NearestOnAxis(*parent, l.axis[out]);
+      if (r.distance > r.radius) break;
+      ++out;
+    }
+    ASSERT_LT(out, l.axis.size()) << l.name << " comes out of " << l.parent;
+    AxisReach leaving = NearestOnAxis(*parent, l.axis[out]);
+    EXPECT_LT(l.radii[out], 0.8f * leaving.radius) << l.name << " is thinner than " << l.parent << " where it leaves";
+    // It thins out toward its end and its bark closes in a point beyond the last ring, not in
+    // a flat cut: the mesh reaches out along the end's direction to the tip.
+    float thickest = *std::max_element(l.radii.begin(), l.radii.end());
+    EXPECT_LE(l.radii.back(), 0.15f * thickest) << l.name << " tapers";
+    gen::Vec3 end = l.axis.back(), dir = gen::Normalize(end - l.axis[l.axis.size() - 2]);
+    gen::Vec3 tip = end + dir * (l.radii.back() * gen::kPointReach) + gen::kForestFileOffset;
+    float nearest = 1e9f;
+    for (const Vec& v : m_frames.at(l.name).frame->meshes.at(0).positions) {
+      Vec w = Apply(m_frames.at(l.name).combined, v);
+      nearest = std::min(nearest, Dist(w, {tip.x, tip.y, tip.z}));
+    }
+    EXPECT_LT(nearest, 0.05f) << l.name << " ends in a point";
+  }
+  EXPECT_GE(twigs, 3 + 4) << "the web's twigs and side twigs forking off them";
+  EXPECT_GE(sideTwigs, 4);
+}
+
+TEST_F(MediagenForestTest, WebFrameCornersSitOnTwigsAroundOpenSpace) {
+  std::vector<gen::ForestLimb> limbs = gen::ForestLimbs();
+  std::vector<Vec> loop = FirstHalf("proto_frame");
+  ASSERT_GE(loop.size(), 5u);
+  loop.pop_back();  // the closing repeat of the first corner
+  const Vec offset{gen::kForestFileOffset.x, gen::kForestFileOffset.y, gen::kForestFileOffset.z};
+  std::vector<gen::Vec3> corners;
+  for (const Vec& p : loop) corners.push_back({p[0] - offset[0], p[1] - offset[1], p[2] - offset[2]});
+  for (const gen::Vec3& c : corners) {
+    bool onTwig = false;
+    for (const gen::ForestLimb& l : limbs) {
+      AxisReach r = NearestOnAxis(l, c);
+      if (r.distance <= r.radius + 0.5f) onTwig = true;
+    }
+    EXPECT_TRUE(onTwig) << "corner " << c.x << ", " << c.z << " lies on a limb";
+  }
+  // Inside the loop (in x-z, the plane the web hangs in) and more than a few units from its
+  // edges, no wood comes near the web's plane: nothing grows through the web or hides it.
+  auto inside = [&](float x, float z) {
+    bool in = false;
+    for (size_t i = 0, j = corners.size() - 1; i < corners.size(); j = i++) {
+      const gen::Vec3 &a = corners[i], &b = corners[j];
+      if ((a.z > z) != (b.z > z) && x < a.x + (b.x - a.x) * (z - a.z) / (b.z - a.z)) in = !in;
+    }
+    return in;
+  };
+  auto edgeDistance = [&](float x, float z) {
+    float best = 1e9f;
+    for (size_t i = 0, j = corners.size() - 1; i < corners.size(); j = i++) {
+      gen::Vec3 a{corners[j].x, 0, corners[j].z}, d{corners[i].x - a.x, 0, corners[i].z - a.z};
+      gen::Vec3 p{x, 0, z};
+      float t = std::clamp(gen::Dot(p - a, d) / gen::Dot(d, d), 0.0f, 1.0f);
+      best = std::min(best, gen::Length(p - (a + d * t)));
+    }
+    return best;
+  };
+  for (const gen::ForestLimb& l : limbs)
+    for (size_t i = 0; i < l.axis.size(); ++i) {
+      gen::Vec3 p = l.axis[i];
+      if (std::fabs(p.y - gen::kWebY) > l.radii[i] + 6) continue;
+      EXPECT_FALSE(inside(p.x, p.z) && edgeDistance(p.x, p.z) > l.radii[i] + 3)
+          << l.name << " crosses the web at " << p.x << ", " << p.z;
+    }
+}
+
+TEST_F(MediagenForestTest, LeafClustersHangFromStalksOnTheLimbs) {
+  std::vector<gen::ForestLimb> limbs = gen::ForestLimbs();
+  ASSERT_EQ(m_frames.count("leaf_stalks"), 1u);
+  std::vector<Vec> stalks;
+  for (const Vec& v : m_frames.at("leaf_stalks").frame->meshes.at(0).positions) stalks.push_back(World("leaf_stalks", v));
+  for (int i = 0; i < Count("Leaves%02d"); ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Leaves%02d", i);
+    Vec stem = World(name, {0, -21, 0});
+    float toStalk = 1e9f;
+    for (const Vec& v : stalks) toStalk = std::min(toStalk, Dist(v, stem));
+    EXPECT_LT(toStalk, 1.0f) << name << " sits on the end of a stalk";
+    const Vec view{stem[0] + m_centre[0] - gen::kForestFileOffset.x, stem[1] + m_centre[1] - gen::kForestFileOffset.y,
+                   stem[2] + m_centre[2] - gen::kForestFileOffset.z};
+    float toBark = 1e9f;
+    for (const gen::ForestLimb& l : limbs) {
+      AxisReach r = NearestOnAxis(l, {view[0], view[1], view[2]});
+      toBark = std::min(toBark, r.distance - r.radius);
+    }
+    EXPECT_LT(toBark, 4.0f) << name << " is a short stalk away from a limb";
+  }
+}
+
+TEST_F(MediagenForestTest, VertexCountStaysWithinTheLoadTimeBudget) {
+  gen::Vec3 centre;
+  float radius = 0;
+  size_t count = 0;
+  gen::MeasureModel(gen::BuildForest(), centre, radius, count);
+  EXPECT_LE(count, gen::kForestVertexBudget);
 }
 
 }  // namespace

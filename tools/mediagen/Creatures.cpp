@@ -44,7 +44,7 @@ XFrame JointedLimb(const std::string& name, Vec3 hip, Vec3 knee, Vec3 foot, floa
   h.name = name;
   h.matrix = Translation(hip);
   XMesh upper = Tube({{0, 0, 0}, (knee - hip) * 0.5f + Vec3{0, 0, 0.1f * Length(knee - hip)}, knee - hip},
-                     {r, r * 0.9f, r * 0.75f}, 5, uv, 1, 0, false);
+                     {r, r * 0.9f, r * 0.75f}, 5, uv, 1, 0, 0);
   upper.name = name + "_mesh";
   upper.materials.push_back(Shiny(texture, 0.35f));
   h.meshes.push_back(upper);
@@ -52,7 +52,7 @@ XFrame JointedLimb(const std::string& name, Vec3 hip, Vec3 knee, Vec3 foot, floa
   k.name = name + "_knee";
   k.matrix = Translation(knee - hip);
   Vec3 f = foot - knee;
-  XMesh lower = Tube({{0, 0, 0}, f * 0.6f, f}, {r * 0.7f, r * 0.55f, r * 0.3f}, 5, uv, 1, 0, true);
+  XMesh lower = Tube({{0, 0, 0}, f * 0.6f, f}, {r * 0.7f, r * 0.55f, r * 0.3f}, 5, uv, 1, 0, kStubCap);
   lower.name = k.name + "_mesh";
   lower.materials.push_back(Shiny(texture, 0.35f));
   k.meshes.push_back(lower);

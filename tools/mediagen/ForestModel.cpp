@@ -23,8 +23,6 @@ const char* const kTreeSmall = "Tree_small.jpg";
 const char* const kLeaf = "Leaves.dds";
 const char* const kSpray = "Leaves_brunch.dds";
 
-constexpr float kWebY = -20;  // the plane (in view space) the web hangs in
-
 XMaterial Textured(const char* texture, Rgba tint, float glow) {
   XMaterial m;
   m.diffuse = tint;
@@ -50,51 +48,148 @@ std::vector<float> Taper(size_t n, float from, float to) {
 
 // ---- the woody parts ----------------------------------------------------------------------
 
-// A bark-covered limb; its axis and radii are kept so paths can be laid on it.
-struct Limb {
-  std::string name;
-  std::vector<Vec3> axis;
-  std::vector<float> radii;
+using Limb = ForestLimb;
+
+// A twig's radius along it: the base flares a little where it leaves what it grows from,
+// then the twig thins slowly and, toward its end, quickly down to kTipFraction of its base.
+constexpr float kTipFraction = 0.1f;
+constexpr float kBaseFlare = 0.3f;
+
+std::vector<float> TwigRadii(size_t n, float r0) {
+  std::vector<float> r(n);
+  for (size_t i = 0; i < n; ++i) {
+    float t = static_cast<float>(i) / static_cast<float>(n - 1);
+    float flare = std::fmax(0.0f, 1 - t / 0.12f);
+    r[i] = r0 * Mix(1.0f, kTipFraction, std::pow(t, 1.5f)) * (1 + kBaseFlare * flare * flare);
+  }
+  return r;
+}
+
+// A side twig: it leaves `parent` at the fraction `at` of its axis, heading `out`, and bends
+// toward `bend` as it grows `length` long. Its base is `girth` of the parent's radius there.
+struct SideTwig {
+  const char* name;
+  const char* parent;
+  float at;
+  Vec3 out, bend;
+  float length, girth;
 };
 
-// Corners of the web's frame, in order, on the twigs that hold it.
-const Vec3 kFrameLoop[] = {{-42, kWebY, 17}, {-8, kWebY, 16}, {30, kWebY, 14}, {28, kWebY, -14},
-                           {24, kWebY, -41}, {-8, kWebY, -41.5f}, {-44, kWebY, -41}, {-46, kWebY, -12}};
+// Where it leaves, the side twig's axis starts this deep inside its parent (as a share of the
+// parent's radius), so the joint shows no gap on any side.
+constexpr float kSideTwigRoot = 0.4f;
 
-std::vector<Limb> Limbs() {
+// Where something growing out of `parent` at its axis point i toward `out` starts: inside the
+// parent, on the side it leaves from.
+Vec3 RootIn(const Limb& parent, size_t i, Vec3 out) {
+  size_t j = std::min(i + 1, parent.axis.size() - 1), h = i > 0 ? i - 1 : i;
+  Vec3 along = Normalize(parent.axis[j] - parent.axis[h]);
+  Vec3 radial = Normalize(out - along * Dot(out, along));
+  return parent.axis[i] + radial * (parent.radii[i] * kSideTwigRoot);
+}
+
+Limb GrowSideTwig(const SideTwig& spec, const Limb& parent) {
+  size_t i = static_cast<size_t>(std::lround(spec.at * static_cast<float>(parent.axis.size() - 1)));
+  Vec3 out = Normalize(spec.out);
+  Vec3 root = RootIn(parent, i, out);
+  Vec3 bend = spec.bend * spec.length;
+  std::vector<Vec3> control = {root, root + out * (spec.length * 0.35f) + bend * 0.04f,
+                               root + out * (spec.length * 0.7f) + bend * 0.18f,
+                               root + out * spec.length + bend * 0.45f};
+  Limb l{spec.name, SmoothCurve(control, 3), {}, spec.parent};
+  l.radii = TwigRadii(l.axis.size(), parent.radii[i] * spec.girth);
+  return l;
+}
+
+// Forks off the twigs and trunks, kept out of the open space the web spans and off the sides
+// of their parents that the walking paths use.
+const SideTwig kSideTwigs[] = {
+    {"side_twig00", "tree_twig03", 0.33f, {-1, -0.2f, 0.7f}, {0.2f, 0, 1}, 20, 0.38f},
+    {"side_twig01", "tree_twig02", 0.42f, {1, -0.15f, 0.6f}, {-0.2f, 0, 1}, 18, 0.38f},
+    {"side_twig02", "tree_branch01", 0.42f, {0.3f, 0.9f, 0.8f}, {0.6f, 0, 0}, 16, 0.35f},
+    {"side_twig03", "tree_branch01", 0.16f, {-0.35f, 0.2f, -1}, {-0.6f, 0, 0.4f}, 18, 0.35f},
+    {"side_twig04", "tree_big01", 0.3f, {1, -0.1f, 0.3f}, {0, 0, 1}, 27, 0.1f},
+    {"side_twig05", "tree_big02", 0.4f, {-1, 0.3f, 0.35f}, {0, 0, 1}, 26, 0.12f},
+    {"side_twig06", "side_twig01", 0.45f, {0.2f, -0.2f, 1}, {-0.5f, 0, 0.2f}, 8, 0.6f},
+    {"side_twig07", "side_twig00", 0.5f, {-0.3f, -0.2f, 1}, {0.5f, 0, 0.2f}, 8, 0.6f},
+    {"side_twig08", "side_twig04", 0.55f, {0.4f, -0.3f, 1}, {0.5f, 0, 0}, 9, 0.6f},
+};
+
+const Limb& FindLimb(const std::vector<Limb>& limbs, const std::string& name) {
+  for (const Limb& l : limbs)
+    if (l.name == name) return l;
+  return limbs.front();
+}
+
+}  // namespace
+
+const Vec3 kFrameLoop[8] = {{-42, kWebY, 17},   {-8, kWebY, 16},      {30, kWebY, 14},   {28, kWebY, -14},
+                            {24, kWebY, -41},   {-8, kWebY, -41.5f},  {-44, kWebY, -41}, {-46, kWebY, -12}};
+
+std::vector<ForestLimb> ForestLimbs() {
   std::vector<Limb> limbs;
-  auto add = [&](const char* name, std::vector<Vec3> control, int per, float r0, float r1) {
-    Limb l{name, SmoothCurve(control, per), {}};
+  auto trunk = [&](const char* name, std::vector<Vec3> control, int per, float r0, float r1) {
+    Limb l{name, SmoothCurve(control, per), {}, ""};
     l.radii = Taper(l.axis.size(), r0, r1);
     limbs.push_back(l);
   };
-  add("tree_big01", {{-97, 22, -64}, {-95, 21, -30}, {-94, 20, 10}, {-95, 19, 50}, {-91, 18, 88}}, 6, 20, 16);
-  add("tree_big02", {{76, 60, -62}, {74, 59, -30}, {72, 58, 20}, {70, 57, 85}}, 6, 12, 9);
-  add("tree_log01", {{110, -30, -51}, {60, -22, -49}, {30, kWebY, -47.5f}, {-8, kWebY, -47.5f}, {-50, kWebY, -47.5f},
-                     {-106, -8, -47}}, 6, 6.5f, 6.0f);
-  add("tree_branch01", {{-88, 22, 30}, {-66, 0, 22}, kFrameLoop[0], kFrameLoop[1], kFrameLoop[2],
-                        {46, -21, 16}, {58, -22, 21}}, 5, 3.0f, 1.0f);
-  add("tree_twig02", {{22, kWebY, -50}, kFrameLoop[4], kFrameLoop[3], kFrameLoop[2], {31, -21, 22},
-                      {33, -21, 28}}, 5, 1.7f, 0.7f);
-  add("tree_twig03", {{-43, kWebY, -52}, kFrameLoop[6], kFrameLoop[7], kFrameLoop[0], {-40, -21, 26}}, 5, 1.9f,
-      0.8f);
+  auto twig = [&](const char* name, const char* parent, std::vector<Vec3> control, int per, float r0) {
+    Limb l{name, SmoothCurve(control, per), {}, parent};
+    l.radii = TwigRadii(l.axis.size(), r0);
+    limbs.push_back(l);
+  };
+  trunk("tree_big01", {{-97, 22, -64}, {-95, 21, -30}, {-94, 20, 10}, {-95, 19, 50}, {-91, 18, 88}}, 3, 20, 16);
+  trunk("tree_big02", {{76, 60, -62}, {74, 59, -30}, {72, 58, 20}, {70, 57, 85}}, 3, 12, 9);
+  trunk("tree_log01", {{110, -30, -51}, {60, -22, -49}, {30, kWebY, -47.5f}, {-8, kWebY, -47.5f}, {-50, kWebY, -47.5f},
+                       {-106, -8, -47}}, 3, 6.5f, 6.0f);
+  // The twigs that carry the web bow gently outward between the frame's corners, so the web's
+  // edges span open space beside them. The upright ones rise out of the log and lean in front
+  // of the branch where they reach it, their thin ends running on a little past it.
+  twig("tree_branch01", "tree_big01",
+       {{-88, 22, 30}, {-66, 0, 22}, kFrameLoop[0], {-25, kWebY, 18.4f}, kFrameLoop[1], {11, kWebY, 16.5f},
+        kFrameLoop[2], {39, -21, 12.8f}, {45, -22, 10}, {49, -23, 6}},
+       4, 3.0f);
+  twig("tree_twig02", "tree_log01",
+       {{20, -19.5f, -50}, kFrameLoop[4], {26.6f, kWebY, -27}, kFrameLoop[3], {30.6f, -21.2f, 0},
+        {30.6f, -22.8f, 14}, {31.3f, -23.2f, 18.5f}, {30.8f, -23.4f, 22}},
+       4, 1.8f);
+  twig("tree_twig03", "tree_log01",
+       {{-42, -19.5f, -51}, kFrameLoop[6], {-47, kWebY, -26}, kFrameLoop[7], {-45.4f, -21.2f, 3},
+        {-42, -22.8f, 17}, {-41.4f, -23.2f, 21}, {-42.2f, -23.4f, 24}},
+       4, 1.9f);
+  for (const SideTwig& s : kSideTwigs) limbs.push_back(GrowSideTwig(s, FindLimb(limbs, s.parent)));
   return limbs;
 }
 
+namespace {
+
+// The log's bark grain winds once around it over this length. Lying across the view, a log
+// whose plates ran straight along it would show each plate and furrow as one unbroken band
+// from edge to edge; winding, they cross the view at a slant and end where they leave it.
+constexpr float kLogGrainTurn = 300;
+
 XFrame LimbFrame(const Limb& l) {
-  // Trunks and the fallen log wear the coarse bark, twigs the fine one; the plates repeat
-  // along the limb at about their own width so they do not stretch into long stripes.
+  // Trunks and the fallen log wear the coarse bark, twigs the fine one. The plates repeat
+  // along the limb at about their own width so they do not stretch into long stripes, and
+  // twice around the big limbs so that they stay narrow.
   bool log = l.name == "tree_log01";
   bool big = l.radii[0] > 8 || log;
+  bool pointed = !l.parent.empty();
   float circumference = 2 * kPi * l.radii[0];
-  float uRepeat = big && !log ? 2.0f : 1.0f;
-  XMesh m = Tube(l.axis, l.radii, big ? 28 : 10, {}, uRepeat, circumference / uRepeat * (log ? 0.7f : 1.0f), !big);
+  float uRepeat = big ? 2.0f : 1.0f, vPeriod = circumference / uRepeat;
+  int sides = big ? 28 : l.radii[0] > 1.2f ? 10 : 7;
+  XMesh m = Tube(l.axis, l.radii, sides, {}, uRepeat, vPeriod, pointed ? kPointReach : 0);
+  if (log)
+    for (auto& uv : m.uvs) uv[0] += uv[1] * vPeriod / kLogGrainTurn * uRepeat;
   Rgba tint = log ? Rgba{0.8f, 0.9f, 0.62f, 1} : Rgba{0.92f, 0.86f, 0.8f, 1};
   m.materials.push_back(Textured(big ? kTreeBig : kTreeSmall, tint, 0.12f));
-  // Roughen the bark so the silhouette is not a perfect cylinder.
+  // Roughen the bark so the silhouette is not a perfect cylinder; a twig's less as it thins,
+  // so that its point stays a point.
+  const size_t ring = static_cast<size_t>(sides) + 1;
   for (size_t i = 0; i < m.positions.size(); ++i) {
     float n = Fbm(m.uvs[i][0] * 6, m.uvs[i][1] * 3, 77, 3, static_cast<int>(6 * uRepeat), 0) - 0.5f;
-    m.positions[i] = m.positions[i] + m.normals[i] * (n * (big ? 1.2f : 0.25f));
+    float thinning = l.radii[std::min(i / ring, l.radii.size() - 1)] / l.radii[0];
+    m.positions[i] = m.positions[i] + m.normals[i] * (n * (big ? 1.2f : 0.25f) * thinning);
   }
   return MeshFrame(l.name, m);
 }
@@ -243,7 +338,7 @@ XFrame Ground() {
 XFrame SwayingBranch(int index, Vec3 base, std::vector<Vec3> control, float r0, int sprays, Rgba tint,
                      uint32_t seed) {
   std::vector<Vec3> axis = SmoothCurve(control, 5);
-  XMesh m = Tube(axis, Taper(axis.size(), r0, r0 * 0.3f), 8, {}, 1, 12, true);
+  XMesh m = Tube(axis, Taper(axis.size(), r0, r0 * 0.3f), 8, {}, 1, 12, kPointReach);
   m.materials.push_back(Textured(kTreeSmall, {0.9f, 0.85f, 0.8f, 1}, 0.1f));
   m.materials.push_back(Textured(kSpray, tint, 0.12f));
   Rng rng(seed);
@@ -296,9 +391,12 @@ std::vector<LeafSpec> ClusterLeaves() {
 
 Vec3 RightOf(Vec3 d) { return {d.y, -d.x, 0}; }
 
+// Radius of a cluster's own stalk where it starts, in the cluster's space.
+constexpr float kClusterStalkRadius = 0.7f;
+
 XMesh ClusterMesh(Rgba tint) {
   std::vector<Vec3> stalk = {{0, -21, 0}, {0, -8, 0.4f}, {0, 4, 0.6f}, {0, 16, 0.5f}};
-  XMesh m = Tube(stalk, Taper(stalk.size(), 0.7f, 0.35f), 6, {}, 1, 10, true);
+  XMesh m = Tube(stalk, Taper(stalk.size(), kClusterStalkRadius, 0.35f), 6, {}, 1, 10, kPointReach);
   m.materials.push_back(Textured(kTreeSmall, {0.6f, 0.7f, 0.45f, 1}, 0.1f));
   m.materials.push_back(Textured(kLeaf, tint, 0.12f));
   for (const LeafSpec& l : ClusterLeaves()) {
@@ -371,28 +469,51 @@ Mat4 ClusterMatrix(Vec3 stem, Vec3 dir, float scale, float facing) {
   return m;
 }
 
-std::vector<XFrame> LeafClusters() {
-  struct Spec {
-    Vec3 stem, dir;
-    float scale, facing;
-    Rgba tint;
-  };
-  const Spec specs[] = {
-      {{56, -22, 20}, {0.8f, 0, -0.2f}, 0.5f, 0.2f, {0.85f, 1, 0.7f, 1}},
-      {{33, -21, 27}, {0.6f, 0, 0.8f}, 0.45f, -0.2f, {0.8f, 0.95f, 0.65f, 1}},
-      {{-40, -21, 25}, {-0.7f, 0, 0.7f}, 0.5f, 0.3f, {0.9f, 1, 0.7f, 1}},
-      {{-20, -21, 16}, {-0.15f, 0, 1}, 0.42f, 0, {0.95f, 0.95f, 0.6f, 1}},
-      {{-58, -22, -43}, {-0.5f, 0, 1}, 0.55f, 0.2f, {0.8f, 0.95f, 0.6f, 1}},
-      {{42, -23, -43}, {0.5f, 0, 1}, 0.52f, -0.3f, {0.85f, 1, 0.65f, 1}},
-      {{-62, -6, 21}, {-0.3f, 0, -1}, 0.5f, 0.1f, {0.75f, 0.9f, 0.55f, 1}},
-  };
+// Each cluster hangs from a short stalk of its own that grows out of a limb near `near`, so
+// it does not float beside the bark. The cluster sways about the stalk's end.
+struct ClusterSpec {
+  const char* limb;
+  Vec3 near, dir;
+  float stalk, scale, facing;
+  Rgba tint;
+};
+
+const ClusterSpec kClusters[] = {
+    {"tree_branch01", {40, -21, 12.5f}, {0.35f, 0, -1}, 2.5f, 0.5f, 0.2f, {0.85f, 1, 0.7f, 1}},
+    {"tree_twig02", {31, -23.3f, 20}, {0.5f, 0, 0.85f}, 2.5f, 0.45f, -0.2f, {0.8f, 0.95f, 0.65f, 1}},
+    {"tree_twig03", {-41.6f, -23.3f, 21.5f}, {-0.65f, 0, 0.75f}, 2.5f, 0.5f, 0.3f, {0.9f, 1, 0.7f, 1}},
+    {"tree_branch01", {-20, kWebY, 17}, {-0.15f, 0, 1}, 2.5f, 0.42f, 0, {0.95f, 0.95f, 0.6f, 1}},
+    {"tree_log01", {-58, -20, -43}, {-0.5f, 0, 1}, 3, 0.55f, 0.2f, {0.8f, 0.95f, 0.6f, 1}},
+    {"tree_log01", {42, -21, -43}, {0.5f, 0, 1}, 3, 0.52f, -0.3f, {0.85f, 1, 0.65f, 1}},
+    {"tree_branch01", {-62, -3, 21}, {-0.3f, 0, -1}, 3, 0.5f, 0.1f, {0.75f, 0.9f, 0.55f, 1}},
+};
+
+size_t NearestAxisPoint(const Limb& l, Vec3 p) {
+  size_t best = 0;
+  for (size_t i = 1; i < l.axis.size(); ++i)
+    if (Length(l.axis[i] - p) < Length(l.axis[best] - p)) best = i;
+  return best;
+}
+
+std::vector<XFrame> LeafClusters(const std::vector<Limb>& limbs) {
   std::vector<XFrame> out;
+  XMesh stalks;
   int index = 0;
-  for (const Spec& s : specs) {
+  for (const ClusterSpec& s : kClusters) {
+    const Limb& limb = FindLimb(limbs, s.limb);
+    size_t i = NearestAxisPoint(limb, s.near);
+    Vec3 dir = Normalize(s.dir), root = RootIn(limb, i, dir);
+    // The stalk comes out of the bark and reaches `stalk` units beyond it.
+    Vec3 stem = root + dir * (limb.radii[i] * (1 - kSideTwigRoot) + s.stalk);
+    std::vector<Vec3> axis = SmoothCurve({root, (root + stem) * 0.5f, stem}, 2);
+    float r0 = std::fmin(0.45f * limb.radii[i], 0.9f);
+    stalks.Append(Tube(axis, Taper(axis.size(), r0, kClusterStalkRadius * s.scale), 6, {}, 1, 10, 0));
     char name[32];
     std::snprintf(name, sizeof name, "Leaves%02d", index++);
-    out.push_back(MeshFrame(name, ClusterMesh(s.tint), ClusterMatrix(s.stem, s.dir, s.scale, s.facing)));
+    out.push_back(MeshFrame(name, ClusterMesh(s.tint), ClusterMatrix(stem, dir, s.scale, s.facing)));
   }
+  stalks.materials.push_back(Textured(kTreeSmall, {0.6f, 0.7f, 0.45f, 1}, 0.1f));
+  out.push_back(MeshFrame("leaf_stalks", stalks));
   // The templates are read in their own space; their frames shrink them out of sight inside
   // the big trunk.
   Mat4 hidden = Scaling(0.001f) * Translation({-94, 20, -20});
@@ -405,20 +526,18 @@ std::vector<XFrame> LeafClusters() {
 
 XMaterial CarrierMaterial() { return Textured(kTreeSmall, {0.4f, 0.3f, 0.2f, 1}, 0); }
 
-const Limb& FindLimb(const std::vector<Limb>& limbs, const std::string& name) {
-  for (const Limb& l : limbs)
-    if (l.name == name) return l;
-  return limbs.front();
-}
-
-// Points on a limb's surface facing `toward`, for the axis points accepted by `keep`.
+// Points on a limb's surface facing `toward`, for the axis points accepted by `keep` where the
+// limb is at least minRadius thick.
 template <typename Keep>
-std::vector<Vec3> PathOn(const Limb& l, Vec3 toward, float lift, Keep keep) {
+std::vector<Vec3> PathOn(const Limb& l, Vec3 toward, float lift, float minRadius, Keep keep) {
   std::vector<Vec3> pts;
   for (size_t i = 0; i < l.axis.size(); ++i)
-    if (keep(l.axis[i])) pts.push_back(TubeSurfacePoint(l.axis, l.radii, i, toward, lift));
+    if (l.radii[i] >= minRadius && keep(l.axis[i])) pts.push_back(TubeSurfacePoint(l.axis, l.radii, i, toward, lift));
   return pts;
 }
+
+// Insects walk only where the bark is wide enough to carry them, not out onto a twig's point.
+constexpr float kWalkableRadius = 0.75f;
 
 std::vector<XFrame> Carriers(const std::vector<Limb>& limbs) {
   std::vector<XFrame> out;
@@ -431,12 +550,12 @@ std::vector<XFrame> Carriers(const std::vector<Limb>& limbs) {
 
   const float lift = 0.9f;
   std::vector<std::vector<Vec3>> paths = {
-      PathOn(FindLimb(limbs, "tree_log01"), {0, -0.55f, 1}, lift, [](Vec3 p) { return p.x < 80 && p.x > -95; }),
-      PathOn(FindLimb(limbs, "tree_twig02"), {0, -1, 0.1f}, lift, [](Vec3 p) { return p.z > -43; }),
-      PathOn(FindLimb(limbs, "tree_branch01"), {0, -0.6f, 1}, lift, [](Vec3 p) { return p.x > -70; }),
-      PathOn(FindLimb(limbs, "tree_big01"), {0.55f, -0.85f, 0}, lift, [](Vec3 p) { return p.z > -50 && p.z < 80; }),
-      PathOn(FindLimb(limbs, "tree_big02"), {-0.5f, -0.87f, 0}, lift, [](Vec3 p) { return p.z > -45 && p.z < 80; }),
-      PathOn(FindLimb(limbs, "tree_twig03"), {0, -1, 0}, lift, [](Vec3 p) { return p.z > -43; }),
+      PathOn(FindLimb(limbs, "tree_log01"), {0, -0.55f, 1}, lift, kWalkableRadius, [](Vec3 p) { return p.x < 80 && p.x > -95; }),
+      PathOn(FindLimb(limbs, "tree_twig02"), {0, -1, 0.1f}, lift, kWalkableRadius, [](Vec3 p) { return p.z > -43; }),
+      PathOn(FindLimb(limbs, "tree_branch01"), {0, -0.6f, 1}, lift, kWalkableRadius, [](Vec3 p) { return p.x > -70; }),
+      PathOn(FindLimb(limbs, "tree_big01"), {0.55f, -0.85f, 0}, lift, kWalkableRadius, [](Vec3 p) { return p.z > -50 && p.z < 80; }),
+      PathOn(FindLimb(limbs, "tree_big02"), {-0.5f, -0.87f, 0}, lift, kWalkableRadius, [](Vec3 p) { return p.z > -45 && p.z < 80; }),
+      PathOn(FindLimb(limbs, "tree_twig03"), {0, -1, 0}, lift, kWalkableRadius, [](Vec3 p) { return p.z > -43; }),
   };
   for (size_t i = 0; i < paths.size(); ++i) {
     char name[32];
@@ -456,8 +575,8 @@ std::vector<XFrame> Carriers(const std::vector<Limb>& limbs) {
   }
   const Limb& branch = FindLimb(limbs, "tree_branch01");
   std::vector<std::vector<Vec3>> strands = {
-      PathOn(branch, {0, -0.2f, -1}, 0.2f, [](Vec3 p) { return p.x > -40 && p.x < 28; }),
-      PathOn(branch, {0, -0.2f, -1}, 0.2f, [](Vec3 p) { return p.x >= 28 && p.x < 58; }),
+      PathOn(branch, {0, -0.2f, -1}, 0.2f, 0, [](Vec3 p) { return p.x > -40 && p.x < 28; }),
+      PathOn(branch, {0, -0.2f, -1}, 0.2f, 0, [](Vec3 p) { return p.x >= 28 && p.x < 58; }),
   };
   for (size_t i = 0; i < strands.size(); ++i) {
     char name[32];
@@ -524,11 +643,11 @@ void MeasureModel(const XModel& model, Vec3& centre, float& radius, size_t& vert
 
 XModel BuildForest() {
   XModel model;
-  std::vector<Limb> limbs = Limbs();
+  std::vector<Limb> limbs = ForestLimbs();
   for (const Limb& l : limbs) model.frames.push_back(LimbFrame(l));
   model.frames.push_back(Ground());
   for (XFrame& f : SwayingBranches()) model.frames.push_back(std::move(f));
-  for (XFrame& f : LeafClusters()) model.frames.push_back(std::move(f));
+  for (XFrame& f : LeafClusters(limbs)) model.frames.push_back(std::move(f));
   for (XFrame& f : Carriers(limbs)) model.frames.push_back(std::move(f));
   model.frames.push_back(Ballast(model));
   for (XFrame& f : model.frames) ShiftToFile(f);

@@ -27,7 +27,7 @@ std::vector<Vec3> RingNormals(const std::vector<Vec3>& axis) {
 }  // namespace
 
 XMesh Tube(const std::vector<Vec3>& axis, const std::vector<float>& radii, int sides, UvRect uv, float uRepeat,
-           float vPeriod, bool capEnd) {
+           float vPeriod, float endReach) {
   XMesh m;
   std::vector<Vec3> normals = RingNormals(axis);
   float along = 0, total = 0;
@@ -50,9 +50,11 @@ XMesh Tube(const std::vector<Vec3>& axis, const std::vector<float>& radii, int s
       m.AddTriangle(a, c, b);
       m.AddTriangle(b, c, d);
     }
-  if (capEnd) {
+  if (endReach > 0) {
     Vec3 t = TangentAt(axis, axis.size() - 1);
-    uint32_t tip = m.AddVertex(axis.back() + t * radii.back() * 0.6f, t, (uv.u0 + uv.u1) / 2, uv.v1);
+    float reach = radii.back() * endReach;
+    float vTip = vPeriod > 0 ? (along + reach) / vPeriod : 1.0f;
+    uint32_t tip = m.AddVertex(axis.back() + t * reach, t, (uv.u0 + uv.u1) / 2, uv.v0 + (uv.v1 - uv.v0) * vTip);
     uint32_t last = static_cast<uint32_t>(axis.size() - 1) * ring;
     for (uint32_t s = 0; s < static_cast<uint32_t>(sides); ++s) m.AddTriangle(last + s, tip, last + s + 1);
   }

@@ -14,10 +14,17 @@ struct UvRect {
   float u0 = 0, v0 = 0, u1 = 1, v1 = 1;
 };
 
+// End reaches for Tube: a short blunt cap (legs, stubs) and a point (a twig ending in the air).
+constexpr float kStubCap = 0.6f;
+constexpr float kPointReach = 2.5f;
+
 // Tube along the polyline with one radius per point; sides segments around. The texture
 // wraps uRepeat times around and repeats along the length every vPeriod units (0: once).
+// With endReach > 0 the far end closes in a cone reaching that many last radii past the last
+// ring (a stub's cap below 1, a twig's point above it); 0 leaves it open, as the near end
+// always is (it starts inside whatever the tube grows from).
 XMesh Tube(const std::vector<Vec3>& axis, const std::vector<float>& radii, int sides, UvRect uv,
-           float uRepeat, float vPeriod, bool capEnd);
+           float uRepeat, float vPeriod, float endReach);
 
 // Point on the surface of that tube at point index i, on the side facing `toward`, lifted
 // `lift` units off the surface.
