@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "d3dx/ImageTestFiles.h"
 
 namespace {
@@ -106,40 +104,6 @@ Bytes DxtBlocks(std::uint32_t width, std::uint32_t height, std::uint32_t blockBy
   return Rows(blocks, blockBytes, 0x5A);
 }
 
-Bytes ProgressiveJpeg(const TestPicture& picture) {
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = picture.width;
-  info.image_height = picture.height;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 60, TRUE);
-  jpeg_simple_progression(&info);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<unsigned char> row(picture.width * 3);
-  for (std::uint32_t y = 0; y < picture.height; ++y) {
-    for (std::uint32_t x = 0; x < picture.width; ++x) {
-      const std::uint32_t c = picture.At(x, y);
-      row[3 * x] = std::uint8_t(c >> 16);
-      row[3 * x + 1] = std::uint8_t(c >> 8);
-      row[3 * x + 2] = std::uint8_t(c);
-    }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  Bytes out(buffer, buffer + size);
-  std::free(buffer);
-  return out;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -161,7 +125,7 @@ int main(int argc, char** argv) {
   const std::vector<std::pair<const char*, Bytes>> seeds = {
       {"baseline.jpg", WriteJpeg(jpegPicture, 75)},
       {"grey.jpg", WriteJpeg(jpegPicture, 50, true)},
-      {"progressive.jpg", ProgressiveJpeg(jpegPicture)},
+      {"progressive.jpg", WriteJpeg(jpegPicture, 60, false, true)},
       {"rgb24.bmp", WriteBmp(picture, 24)},
       {"rgb24_topdown.bmp", WriteBmp(picture, 24, true)},
       {"rgb32.bmp", WriteBmp(picture, 32)},
