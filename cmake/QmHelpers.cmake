@@ -3,6 +3,7 @@
 #   qm_warnings(target)               the project's warning set (errors with QM_WERROR)
 #   qm_add_gtest(name SOURCES .. LIBS ..)  a GoogleTest program registered with CTest
 #   qm_add_fuzzer(name SOURCES .. LIBS ..) a libFuzzer target, only with QM_FUZZ
+#   qm_add_fuzz_test(name FUZZER .. SECONDS .. MAX_LEN .. SEEDS ..)  its short run in CTest
 
 function(qm_add_subdirectories dir)
   file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}/${dir}
@@ -65,4 +66,36 @@ function(qm_add_fuzzer name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+endfunction()
+
+# A CTest run of a fuzz target: the seeds (folders or single files, findings kept as
+# regression inputs among them) are copied into a writable corpus in the build tree, so
+# that every run replays them before it mutates anything; new inputs collect there.
+#   qm_add_fuzz_test(name FUZZER target SECONDS short MAX_LEN bytes [RSS_MB mb]
+#                    [PREPARE shell command writing more seeds into the corpus] SEEDS path..)
+function(qm_add_fuzz_test name)
+  cmake_parse_arguments(ARG "" "FUZZER;SECONDS;MAX_LEN;RSS_MB;PREPARE" "SEEDS" ${ARGN})
+  if(NOT TARGET ${ARG_FUZZER})
+    return()
+  endif()
+  if(NOT ARG_RSS_MB)
+    set(ARG_RSS_MB 1024)
+  endif()
+  qm_fuzz_seconds(seconds ${ARG_SECONDS})
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  set(copy "mkdir -p '${corpus}'")
+  foreach(seed IN LISTS ARG_SEEDS)
+    if(NOT EXISTS ${seed})
+      message(FATAL_ERROR "qm_add_fuzz_test(${name}): no seeds at ${seed}")
+    endif()
+    string(APPEND copy " && cp -r '${seed}' '${corpus}/'")
+  endforeach()
+  if(ARG_PREPARE)
+    string(APPEND copy " && ${ARG_PREPARE}")
+  endif()
+  add_test(NAME ${name}
+           COMMAND sh -c "${copy} && '$<TARGET_FILE:${ARG_FUZZER}>' -max_total_time=${seconds} \
+-rss_limit_mb=${ARG_RSS_MB} -max_len=${ARG_MAX_LEN} '${corpus}'"
+           WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${seconds_timeout})
 endfunction()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of every reader of outside data (archives, images, X files, web files,
-# the settings file, the label table, the default-settings text, the command line) with
+# Builds the libFuzzer targets of every reader of outside data (archives, images, X files and
+# the models loaded from them, web files, the settings file, the label table, the
+# default-settings text, the command line) with
 # clang and the address and undefined-behaviour sanitizers into ./build-fuzz, and runs each:
 #   scripts/fuzz.sh              a short run of each (the test pass)
 #   scripts/fuzz.sh --minutes N  N minutes of each, one after the other, then a table of
@@ -22,7 +23,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DCMAKE_C_FLAGS='-fsanitize=fuzzer-no-link,address,undefined' \
   -DCMAKE_CXX_FLAGS='-fsanitize=fuzzer-no-link,address,undefined' >/dev/null
 cmake --build build-fuzz -j2 --target \
-  qm_media_extract_fuzzer qm-media-fuzz-seeds qm_image_fuzzer qm_xfile_fuzzer \
+  qm_media_extract_fuzzer qm-media-fuzz-seeds qm_image_fuzzer qm_xfile_fuzzer qm_xmodel_fuzzer \
   qm_web_fuzzer qm_settingsfile_fuzzer qm_labeltable_fuzzer qm_defaultsettings_fuzzer qm_commandline_fuzzer
 if [ "$minutes" -eq 0 ]; then
   exec ctest --test-dir build-fuzz --output-on-failure -R 'fuzz'

@@ -205,7 +205,7 @@ TEST(ImageDecoderTest, DxtSizesThatAreNotMultiplesOfFour) {
   EXPECT_EQ(image.levels[0].Row(1)[5], 0xFF00FF00u);
 }
 
-TEST(ImageDecoderTest, JpegColourAndGrey) {
+TEST(ImageDecoderTest, JpegColourGreyAndProgressive) {
   // Smooth content survives JPEG at high quality within a few levels.
   TestPicture smooth{16, 16, {}};
   for (std::uint32_t y = 0; y < 16; ++y) {
@@ -225,6 +225,11 @@ TEST(ImageDecoderTest, JpegColourAndGrey) {
   EXPECT_EQ(c >> 24, 0xFFu);
   EXPECT_EQ((c >> 16) & 0xFF, c & 0xFF);
   EXPECT_NEAR(static_cast<int>(c & 0xFF), 5 * 8 + 60, 4);
+
+  // A progressive file (several scans refining the coefficients) gives the same picture.
+  image = Decode(WriteJpeg(smooth, 95, false, true));
+  EXPECT_TRUE(SamePixels(image.levels[0], smooth, 6));
+  EXPECT_EQ(image.sourceFormat, ImagePixelFormat::X8R8G8B8);
 }
 
 TEST(ImageDecoderTest, SizeLimitIsEnforced) {

@@ -216,7 +216,7 @@ Bytes WriteDdsDxt(std::uint32_t width, std::uint32_t height, const std::string& 
   return out;
 }
 
-Bytes WriteJpeg(const TestPicture& picture, int quality, bool grey) {
+Bytes WriteJpeg(const TestPicture& picture, int quality, bool grey, bool progressive) {
   jpeg_compress_struct info;
   jpeg_error_mgr errors;
   info.err = jpeg_std_error(&errors);
@@ -230,6 +230,7 @@ Bytes WriteJpeg(const TestPicture& picture, int quality, bool grey) {
   info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, quality, TRUE);
+  if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
   std::vector<JSAMPLE> row(picture.width * 3);
   while (info.next_scanline < info.image_height) {

@@ -46,8 +46,9 @@ Bytes WriteDdsMasked(const TestPicture& picture, int bitCount, std::uint32_t red
 Bytes WriteDdsDxt(std::uint32_t width, std::uint32_t height, const std::string& fourCc,
                   const Bytes& blocks, std::uint32_t levels = 1);
 
-// Baseline JPEG through libjpeg; grey writes one component.
-Bytes WriteJpeg(const TestPicture& picture, int quality, bool grey = false);
+// JPEG through libjpeg, baseline unless progressive; grey writes one component.
+Bytes WriteJpeg(const TestPicture& picture, int quality, bool grey = false,
+                bool progressive = false);
 
 // The channels of two 0xAARRGGBB colours differ by at most `tolerance`.
 bool ColorsClose(std::uint32_t a, std::uint32_t b, int tolerance);

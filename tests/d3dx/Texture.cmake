@@ -11,13 +11,16 @@ qm_add_gtest(qm_image_tests
 qm_add_fuzzer(qm_image_fuzzer
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ImageDecoderFuzzer.cpp
   LIBS qm_image)
+# A short run on every test pass from a small file of every layout the decoders take.
+qm_add_fuzz_test(qm_image_fuzz_short FUZZER qm_image_fuzzer SECONDS 15 MAX_LEN 4096
+                 SEEDS ${CMAKE_CURRENT_LIST_DIR}/fuzz-seeds/image)
 if(TARGET qm_image_fuzzer)
-  qm_fuzz_seconds(fuzz_seconds 15)
-  # A short run on every test pass; the corpus starts from nothing, so the run also shows
-  # how far the decoders are reachable from scratch.
-  add_test(NAME qm_image_fuzz_short
-           COMMAND qm_image_fuzzer -max_total_time=${fuzz_seconds} -rss_limit_mb=1024 -max_len=4096)
-  set_tests_properties(qm_image_fuzz_short PROPERTIES TIMEOUT ${fuzz_seconds_timeout})
+  # Writes those seeds again (tests/d3dx/fuzz-seeds/image) when a layout is added.
+  add_executable(qm-image-fuzz-seeds ${CMAKE_CURRENT_LIST_DIR}/ImageFuzzSeeds.cpp
+                 ${CMAKE_CURRENT_LIST_DIR}/ImageTestFiles.cpp)
+  target_include_directories(qm-image-fuzz-seeds PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(qm-image-fuzz-seeds PRIVATE JPEG::JPEG)
+  qm_warnings(qm-image-fuzz-seeds)
 endif()
 
 if(TARGET qm_d3d)

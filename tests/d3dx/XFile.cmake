@@ -12,15 +12,15 @@ qm_add_gtest(qm_xfile_tests
 qm_add_fuzzer(qm_xfile_fuzzer
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/XFileFuzzer.cpp
   LIBS qm_xfile)
+# A short run on every test pass from the seeds kept in the tree: small files of other
+# exporters and hand-written ones in every body encoding (text, binary with 32- and 64-bit
+# floats, compressed text and binary), the damaged ones and the findings among them.
+qm_add_fuzz_test(qm_xfile_fuzz_short FUZZER qm_xfile_fuzzer SECONDS 20 MAX_LEN 65536
+                 SEEDS ${CMAKE_CURRENT_LIST_DIR}/fuzz-seeds/xfile)
 if(TARGET qm_xfile_fuzzer)
-  qm_fuzz_seconds(fuzz_seconds 20)
-  # A short run on every test pass, seeded with the real files. New inputs go to the first
-  # (writable) corpus folder; the shared test data is only read.
-  set(XFILE_CORPUS ${CMAKE_CURRENT_BINARY_DIR}/xfile_corpus)
-  file(MAKE_DIRECTORY ${XFILE_CORPUS})
-  add_test(NAME qm_xfile_fuzz_short
-           COMMAND qm_xfile_fuzzer -max_total_time=${fuzz_seconds} -rss_limit_mb=1024 -max_len=1048576
-                   ${XFILE_CORPUS} ${PROJECT_SOURCE_DIR}/../shared/testdata/xfile
-           WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-  set_tests_properties(qm_xfile_fuzz_short PROPERTIES TIMEOUT ${fuzz_seconds_timeout})
+  # Writes the other encodings of the hand-written text seeds (see fuzz-seeds/README.md).
+  add_executable(qm-xfile-fuzz-seeds ${CMAKE_CURRENT_LIST_DIR}/XFileFuzzSeeds.cpp)
+  target_link_libraries(qm-xfile-fuzz-seeds PRIVATE qm_xfile)
+  target_include_directories(qm-xfile-fuzz-seeds PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  qm_warnings(qm-xfile-fuzz-seeds)
 endif()
