@@ -147,6 +147,10 @@ class Cobweb : public ThreadSystem {
   void BuildThreadRibbons(const std::vector<WebThread>& threads, float halfWidth, Ribbon* ribbon);
   // Draws a ribbon with the states and material in effect, in blocks that 16-bit indices reach.
   void DrawRibbon(const Ribbon& ribbon);
+  // The texture the threads of a list wear (the frame threads wear the radii's).
+  IDirect3DTexture8* ThreadTexture(bool spiral) const {
+    return spiral ? m_pSpiralTexture : m_pRadiiTexture;
+  }
 
  private:
   void ComputeFrameShape();

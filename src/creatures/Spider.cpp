@@ -461,15 +461,16 @@ HRESULT Spider::Render() {
   D3DMATRIX kept;
   m_pDevice->GetTransform(D3DTS_WORLD, &kept);
   if (m_NewRibbon.indexCount > 0) {
-    // Drawn like the web's own threads: plain thread colour, blended over what lies behind.
+    // Drawn like the threads of the list it will join, in their texture and material, so
+    // that it does not stand out until it is fastened.
     m_pDevice->SetTransform(D3DTS_WORLD, &m_pWeb.FrameTransform());
     m_pDevice->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCCOLOR);
     m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCCOLOR);
-    m_pDevice->SetTexture(0, nullptr);
-    m_pDevice->SetMaterial(m_pTargetList == WebList::Spiral ? &m_pWeb.m_SpiralMaterial
-                                                            : &m_pWeb.m_RadiusMaterial);
+    const bool spiral = m_pTargetList == WebList::Spiral;
+    m_pDevice->SetTexture(0, m_pWeb.ThreadTexture(spiral));
+    m_pDevice->SetMaterial(spiral ? &m_pWeb.m_SpiralMaterial : &m_pWeb.m_RadiusMaterial);
     m_pDevice->SetVertexShader(Cobweb::kRibbonFvf);
     m_pWeb.DrawRibbon(m_NewRibbon);
     m_pDevice->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);

@@ -89,6 +89,23 @@ TEST_F(SpiderSceneTest, StartFilesLoadAndTheSpiderBuildsOn) {
   }
 }
 
+TEST_F(SpiderSceneTest, TheThreadInTheMakingWearsTheTextureOfItsList) {
+  Assemble(5);
+  Spider& spider = m_scene.WebSpider();
+  for (int frame = 0; frame < 20 * 600 && spider.NewThreadRibbon().indexCount == 0; ++frame)
+    m_scene.FrameMove(kStep, 1);
+  ASSERT_GT(spider.NewThreadRibbon().indexCount, 0u) << "no thread laid in ten minutes";
+  m_device->Log().Clear();
+  spider.Render();
+  // The texture bound for the ribbon's draw (the first indexed draw from memory).
+  std::string texture;
+  for (const auto& call : m_device->Log().Calls()) {
+    if (call.name == "SetTexture") texture = call.args;
+    if (call.name == "DrawIndexedPrimitiveUP") break;
+  }
+  EXPECT_EQ(texture, "0, ptr");
+}
+
 TEST_F(SpiderSceneTest, ReportNamesStateLinkAndCounts) {
   Assemble(3);
   for (int frame = 0; frame < 40; ++frame) m_scene.FrameMove(kStep, 1);
