@@ -12,7 +12,8 @@ constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 }  // namespace
 
 void FramePacer::Start(int maxFps, int refreshHz, bool vsyncRequested, std::int64_t nowNs) {
-  m_probeFrames = m_fastFrames = 0;
+  m_probeFrames = 0;
+  m_probeNs = 0;
   m_lastFrameNs = m_nextDueNs = nowNs;
   if (maxFps <= 0) {
     m_pace = Pace::Off;
@@ -26,10 +27,14 @@ void FramePacer::Start(int maxFps, int refreshHz, bool vsyncRequested, std::int6
 
 void FramePacer::JudgeVsync(std::int64_t sinceLastNs) {
   ++m_probeFrames;
-  if (sinceLastNs * 2 < m_refreshIntervalNs) ++m_fastFrames;
+  m_probeNs += sinceLastNs;
   if (m_probeFrames < kProbeFrames) return;
-  if (m_fastFrames * 4 >= m_probeFrames) m_pace = Pace::Capped;
-  m_probeFrames = m_fastFrames = 0;
+  // Presentation that waits for the display never averages less than one refresh period
+  // (a missed blank only makes it longer). Frames that come sooner on average, even a
+  // little, are paced by nothing but the renderer's speed.
+  if (m_probeNs * 10 < std::int64_t(m_probeFrames) * m_refreshIntervalNs * 9) m_pace = Pace::Capped;
+  m_probeFrames = 0;
+  m_probeNs = 0;
 }
 
 std::uint32_t FramePacer::RestAfterFrame(std::int64_t nowNs) {

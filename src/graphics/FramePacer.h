@@ -34,8 +34,8 @@ class FramePacer {
   Pace CurrentPace() const { return m_pace; }
 
  private:
-  // Vsync: counts frames that came much sooner than one refresh period; when a quarter of
-  // a probe's frames did, the display is not pacing and the cap takes over.
+  // Vsync: when a probe's frames came sooner than one refresh period on average, the
+  // display is not pacing and the cap takes over.
   void JudgeVsync(std::int64_t sinceLastNs);
 
   Pace m_pace = Pace::Off;
@@ -44,7 +44,7 @@ class FramePacer {
   std::int64_t m_lastFrameNs = 0;
   std::int64_t m_nextDueNs = 0;
   int m_probeFrames = 0;
-  int m_fastFrames = 0;
+  std::int64_t m_probeNs = 0;
 };
 
 }  // namespace qm

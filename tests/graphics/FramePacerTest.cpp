@@ -64,6 +64,34 @@ TEST(FramePacer, VsyncThatDoesNotWaitFallsBackToTheCap) {
   EXPECT_NEAR(FramesInOneSecond(pacer, 1.0, 0.0, &now), 60, 1);
 }
 
+TEST(FramePacer, AVsyncIgnoredByARendererAFewFramesFasterThanTheDisplayIsCapped) {
+  // 12.5 ms a frame on a 60 Hz display: never twice as fast as the display, yet above both
+  // its rate and the cap, as software rendering on a virtual X server does.
+  FramePacer pacer;
+  pacer.Start(60, 60, true, 0);
+  std::int64_t now = 0;
+  FramesInOneSecond(pacer, 12.5, 0.0, &now);
+  EXPECT_EQ(pacer.CurrentPace(), FramePacer::Pace::Capped);
+  EXPECT_NEAR(FramesInOneSecond(pacer, 12.5, 0.0, &now), 60, 1);
+}
+
+TEST(FramePacer, VsyncWithJitterAndMissedBlanksKeepsTheDisplaysPace) {
+  FramePacer pacer;
+  pacer.Start(60, 60, true, 0);
+  std::int64_t now = 0;
+  // Presentation ends on the display's blanks (every 16.67 ms): mostly the next one, now
+  // and then one later; the loop's own rest makes some intervals shorter than a period.
+  std::int64_t blank = 0;
+  for (int frame = 0; frame < 600; ++frame) {
+    now += 3 * kMs;  // work
+    const std::int64_t period = 1000 * kMs / 60;
+    blank = (now / period + 1 + (frame % 7 == 0)) * period;
+    if (blank > now) now = blank;
+    now += std::int64_t(pacer.RestAfterFrame(now)) * kMs;
+  }
+  EXPECT_EQ(pacer.CurrentPace(), FramePacer::Pace::Vsync);
+}
+
 TEST(FramePacer, OffRestsNotAtAllAfterADrawnFrame) {
   FramePacer pacer;
   pacer.Start(0, 60, true, 0);
