@@ -60,6 +60,21 @@ bool IsTextureFormat(D3DFORMAT format) {
   return IsBlockCompressed(format) || (FormatBytesPerPixel(format) > 0 && !IsDepthFormat(format));
 }
 
+bool FormatMayHaveAlpha(D3DFORMAT format) {
+  switch (format) {
+    case D3DFMT_R8G8B8:
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_X4R4G4B4:
+    case D3DFMT_R3G3B2:
+    case D3DFMT_L8:
+      return false;
+    default:
+      return true;
+  }
+}
+
 UINT FormatPitch(D3DFORMAT format, UINT width) {
   if (IsBlockCompressed(format)) {
     const UINT blockBytes = format == D3DFMT_DXT1 ? 8 : 16;

@@ -15,6 +15,9 @@ UINT FormatBytesPerPixel(D3DFORMAT format);
 bool IsBlockCompressed(D3DFORMAT format);
 // True for every colour format a texture may be created in.
 bool IsTextureFormat(D3DFORMAT format);
+// False only for the colour formats whose texels cannot be transparent (X8R8G8B8, R5G6B5
+// and their kin); block-compressed and palette formats may carry alpha, so they count.
+bool FormatMayHaveAlpha(D3DFORMAT format);
 // True for the depth formats the saver considers (D16, D24X8, D32 and their kin).
 bool IsDepthFormat(D3DFORMAT format);
 // Bytes from one row (or row of blocks) to the next at this width.

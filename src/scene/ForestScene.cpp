@@ -309,12 +309,18 @@ HRESULT ForestScene::Render(IDirect3DDevice8* device) {
   device->GetTransform(D3DTS_WORLD, &keptWorld);
 
   device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+  // Opaque wood and ground first: without blending or alpha test the renderer tests depth
+  // before shading, so the pixels they hide, the background's among them, cost next to
+  // nothing. Opaque pixels blended at full alpha come out the same, so the picture does too.
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  m_pForest->Render(XFileLayer::Opaque);
   RenderBackground(device);
 
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
   device->SetRenderState(D3DRS_ALPHAREF, kForestAlphaRef);
   device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
-  m_pForest->Render();
+  m_pForest->Render(XFileLayer::Translucent);
 
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
@@ -328,18 +334,24 @@ HRESULT ForestScene::Render(IDirect3DDevice8* device) {
   return S_OK;
 }
 
+// The picture lies behind everything, whatever the depth of its quad: drawn at the far end of
+// the depth range without writing depth, it shows only where the opaque forest drawn before
+// it left the depth buffer as cleared, and the renderer shades no pixel of it that is hidden.
 void ForestScene::RenderBackground(IDirect3DDevice8* device) {
+  D3DVIEWPORT8 viewport{};
+  device->GetViewport(&viewport);
+  D3DVIEWPORT8 farthest = viewport;
+  farthest.MinZ = farthest.MaxZ = 1.0f;
+  device->SetViewport(&farthest);
   device->SetRenderState(D3DRS_LIGHTING, FALSE);
-  device->SetRenderState(D3DRS_ZENABLE, FALSE);
-  // The picture is opaque and covers the screen: blending it would read every pixel behind
-  // it for nothing, on a software renderer a full-screen pass.
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+  device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
   device->SetTexture(0, m_pBackgroundTexture);
   device->SetVertexShader(kBackgroundFvf);
   device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, m_Background, sizeof(BackgroundVertex));
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
   device->SetRenderState(D3DRS_LIGHTING, TRUE);
-  device->SetRenderState(D3DRS_ZENABLE, TRUE);
+  device->SetViewport(&viewport);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -70,6 +70,11 @@ struct XFileAnimState {
 // Mesh container
 // ---------------------------------------------------------------------------------------------
 
+// Which materials a Render draws. A material is opaque when neither its diffuse colour nor
+// its texture's format can carry transparency. An owner that draws the opaque ones first,
+// without blending or alpha test, lets the renderer skip the shading of whatever they hide.
+enum class XFileLayer { All, Opaque, Translucent };
+
 // One mesh of a frame with its materials, textures, skin and device drawing data.
 struct XFileMeshContainer {
   // The mesh as built from the file; stays after ReleaseDeviceObjects. Owners read vertex
@@ -90,6 +95,7 @@ struct XFileMeshContainer {
 
   std::vector<D3DMATERIAL8> materials;       // one per material of the mesh
   std::vector<IDirect3DTexture8*> textures;  // one per material, null when it has none; owned
+  std::vector<BYTE> materialOpaque;           // one per material: 1 when it hides what is behind
   DWORD dwMaterials = 0;
 
   // Skin: per bone (in the mesh's bone order) the combined matrix of the frame of that name,
@@ -206,8 +212,9 @@ class XFileModel {
   // --- Animation and drawing
   // Moves the loaded animation state on by `seconds` and applies it. Returns 0.
   HRESULT Advance(float seconds);
-  // Draws every record with the device's current world transform, which it leaves as found.
-  void Render();
+  // Draws every record with the device's current world transform, which it leaves as found;
+  // only the materials of the layer, in the order of the file.
+  void Render(XFileLayer layer = XFileLayer::All);
 
   // --- Frames and size
   // Depth first through the current record's tree: the frame, its children, its following

@@ -59,8 +59,9 @@ void BuildVertices(XFileMeshContainer* container);
 HRESULT GenerateDrawingData(IDirect3DDevice8* device, XFileMeshContainer* container, int method);
 // Releases the drawing data and marks the container for regeneration.
 void ReleaseDrawingData(XFileMeshContainer* container);
-// Draws one container of `frame` (whose combined matrix is current) with its materials.
+// Draws one container of `frame` (whose combined matrix is current) with those of its
+// materials that belong to the layer.
 void DrawMeshContainer(IDirect3DDevice8* device, const XFileFrame& frame,
-                       XFileMeshContainer* container, int method);
+                       XFileMeshContainer* container, int method, XFileLayer layer);
 
 }  // namespace qm

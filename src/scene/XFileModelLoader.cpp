@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "d3d/FormatInfo.h"
 #include "d3dx/D3DXTexture.h"
 #include "d3dx/XFileDataReader.h"
 #include "d3dx/XMeshBuilder.h"
@@ -111,10 +112,23 @@ HRESULT XFileModelLoader::LoadMesh(const XFileData& object, XFileFrame* parent) 
 
 void XFileModelLoader::LoadTextures(XFileMeshContainer* container) {
   container->textures.assign(container->dwMaterials, nullptr);
-  if (!m_model.m_pDevice) return;
+  if (m_model.m_pDevice) {
+    for (DWORD i = 0; i < container->dwMaterials; ++i) {
+      const std::string& name = container->mesh.materials[i].textureFilename;
+      if (!name.empty()) container->textures[i] = SharedTexture(name);
+    }
+  }
+  // Vertex colours, where a mesh has them, give the lit diffuse colour and its alpha.
+  const bool coloursOpaque = std::all_of(container->mesh.colors.begin(), container->mesh.colors.end(),
+                                         [](D3DCOLOR colour) { return (colour >> 24) == 0xFF; });
+  container->materialOpaque.assign(container->dwMaterials, 0);
   for (DWORD i = 0; i < container->dwMaterials; ++i) {
-    const std::string& name = container->mesh.materials[i].textureFilename;
-    if (!name.empty()) container->textures[i] = SharedTexture(name);
+    bool opaque = coloursOpaque && container->materials[i].Diffuse.a >= 1.0f;
+    if (IDirect3DTexture8* texture = container->textures[i]) {
+      D3DSURFACE_DESC desc{};
+      opaque = opaque && SUCCEEDED(texture->GetLevelDesc(0, &desc)) && !FormatMayHaveAlpha(desc.Format);
+    }
+    container->materialOpaque[i] = opaque ? 1 : 0;
   }
 }
 

@@ -193,8 +193,28 @@ void ReleaseDrawingData(XFileMeshContainer* container) {
   container->iSkinMethod = kSkinMethodRegenerate;
 }
 
+namespace {
+
+bool InLayer(const XFileMeshContainer& container, DWORD material, XFileLayer layer) {
+  if (layer == XFileLayer::All) return true;
+  const bool opaque = material < container.materialOpaque.size() && container.materialOpaque[material];
+  return opaque == (layer == XFileLayer::Opaque);
+}
+
+bool AnyInLayer(const XFileMeshContainer& container, XFileLayer layer) {
+  if (layer == XFileLayer::All) return true;
+  for (DWORD i = 0; i < container.dwMaterials; ++i) {
+    if (InLayer(container, i, layer)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void DrawMeshContainer(IDirect3DDevice8* device, const XFileFrame& frame,
-                       XFileMeshContainer* container, int method) {
+                       XFileMeshContainer* container, int method, XFileLayer layer) {
+  // A container with nothing in the layer neither blends its skin nor sets its streams.
+  if (!AnyInLayer(*container, layer)) return;
   if (container->iSkinMethod != method &&
       FAILED(GenerateDrawingData(device, container, method))) {
     return;
@@ -210,6 +230,7 @@ void DrawMeshContainer(IDirect3DDevice8* device, const XFileFrame& frame,
   }
   device->SetVertexShader(container->dwFVF);
   for (DWORD i = 0; i < container->dwMaterials; ++i) {
+    if (!InLayer(*container, i, layer)) continue;
     device->SetMaterial(&container->materials[i]);
     device->SetTexture(0, container->textures[i]);
     DrawSubset(device, *container, i);
@@ -229,28 +250,29 @@ void UpdateCombined(XFileFrame* frame, const D3DXMATRIX& parent) {
   }
 }
 
-void DrawFrames(IDirect3DDevice8* device, XFileFrame* frame, int method) {
+void DrawFrames(IDirect3DDevice8* device, XFileFrame* frame, int method, XFileLayer layer) {
   for (; frame; frame = frame->pNextSibling) {
-    if (frame->pFirstMesh) {
-      device->SetTransform(D3DTS_WORLD, &frame->matCombined);
-      for (XFileMeshContainer* c = frame->pFirstMesh; c; c = c->pNext) {
-        DrawMeshContainer(device, *frame, c, method);
-      }
+    bool worldSet = false;
+    for (XFileMeshContainer* c = frame->pFirstMesh; c; c = c->pNext) {
+      if (!AnyInLayer(*c, layer)) continue;
+      if (!worldSet) device->SetTransform(D3DTS_WORLD, &frame->matCombined);
+      worldSet = true;
+      DrawMeshContainer(device, *frame, c, method, layer);
     }
-    DrawFrames(device, frame->pFirstChild, method);
+    DrawFrames(device, frame->pFirstChild, method, layer);
   }
 }
 
 }  // namespace
 
-void XFileModel::Render() {
+void XFileModel::Render(XFileLayer layer) {
   if (!m_pDevice) return;
   D3DXMATRIX world;
   m_pDevice->GetTransform(D3DTS_WORLD, &world);
   for (auto& record : m_records) {
     // Every combined matrix first: a skinned mesh's bones may come after it in the tree.
     UpdateCombined(record->pRoot, world);
-    DrawFrames(m_pDevice, record->pRoot, m_iSkinningMethod);
+    DrawFrames(m_pDevice, record->pRoot, m_iSkinningMethod, layer);
   }
   m_pDevice->SetTransform(D3DTS_WORLD, &world);
 }

@@ -132,34 +132,48 @@ TEST_F(ForestSceneTest, OneFrameIsDrawnInItsOrderWithItsStates) {
       "SetRenderState(D3DRS_CULLMODE, 1)",
       "GetTransform(D3DTS_WORLD)",
       "SetRenderState(D3DRS_SPECULARENABLE, 0)",
-      "SetRenderState(D3DRS_LIGHTING, 0)",
-      "SetRenderState(D3DRS_ZENABLE, 0)",
-      // The background is opaque: drawn without blending, which comes back for the forest.
+      // The opaque forest first, unblended; the test forest's materials all are.
       "SetRenderState(D3DRS_ALPHABLENDENABLE, 0)",
-      "SetTexture(0, ptr)",
-      "SetVertexShader(258)",
-      "DrawPrimitiveUP(4, 2, ptr, 20)",
-      "SetRenderState(D3DRS_ALPHABLENDENABLE, 1)",
-      "SetRenderState(D3DRS_LIGHTING, 1)",
-      "SetRenderState(D3DRS_ZENABLE, 1)",
-      "SetRenderState(D3DRS_ALPHATESTENABLE, 1)",
-      "SetRenderState(D3DRS_ALPHAREF, 170)",
-      "SetRenderState(D3DRS_ALPHAFUNC, 7)",
   };
   ASSERT_GT(calls.size(), opening.size());
   for (size_t i = 0; i < opening.size(); ++i) EXPECT_EQ(calls[i], opening[i]) << "call " << i;
 
-  // The forest is drawn under the alpha test, then the blending and the test are switched
-  // off for the animals, and the world matrix the frame started with comes back last.
-  const int forestDraw = m_direct3D->Log()->IndexOf("SetRenderState(D3DRS_ALPHAFUNC, 7)");
-  const int blendOff =
-      m_direct3D->Log()->IndexOf("SetRenderState(D3DRS_ALPHABLENDENABLE, 0)", size_t(forestDraw));
-  ASSERT_GT(blendOff, forestDraw);
-  int forestDraws = 0;
-  for (int i = forestDraw; i < blendOff; ++i) {
-    forestDraws += calls[i].rfind("DrawIndexedPrimitive(", 0) == 0 ? 1 : 0;
+  // Then the background at the far end of the depth range, where nothing opaque was drawn,
+  // and the translucent forest under blending and the alpha test.
+  const std::vector<std::string> background = {
+      "SetViewport(0, 0, 320, 240, 1, 1)",
+      "SetRenderState(D3DRS_LIGHTING, 0)",
+      "SetRenderState(D3DRS_ZWRITEENABLE, 0)",
+      "SetRenderState(D3DRS_ZFUNC, 4)",
+      "SetTexture(0, ptr)",
+      "SetVertexShader(258)",
+      "DrawPrimitiveUP(4, 2, ptr, 20)",
+      "SetRenderState(D3DRS_ZWRITEENABLE, 1)",
+      "SetRenderState(D3DRS_LIGHTING, 1)",
+      "SetViewport(0, 0, 320, 240, 0, 1)",
+      "SetRenderState(D3DRS_ALPHABLENDENABLE, 1)",
+      "SetRenderState(D3DRS_ALPHATESTENABLE, 1)",
+      "SetRenderState(D3DRS_ALPHAREF, 170)",
+      "SetRenderState(D3DRS_ALPHAFUNC, 7)",
+  };
+  const int backgroundStart = m_direct3D->Log()->IndexOf(background[0]);
+  ASSERT_GT(backgroundStart, int(opening.size()));
+  int opaqueDraws = 0;
+  for (int i = int(opening.size()); i < backgroundStart; ++i) {
+    opaqueDraws += calls[i].rfind("DrawIndexedPrimitive(", 0) == 0 ? 1 : 0;
   }
-  EXPECT_EQ(forestDraws, 8);  // one mesh per frame of the test forest
+  EXPECT_EQ(opaqueDraws, 8);  // one mesh per frame of the test forest
+  ASSERT_GE(calls.size(), size_t(backgroundStart) + background.size());
+  for (size_t i = 0; i < background.size(); ++i) {
+    EXPECT_EQ(calls[size_t(backgroundStart) + i], background[i]) << "background call " << i;
+  }
+
+  // Blending and the test go off for the animals, and the world matrix the frame started
+  // with comes back last.
+  const int forestEnd = backgroundStart + int(background.size());
+  const int blendOff =
+      m_direct3D->Log()->IndexOf("SetRenderState(D3DRS_ALPHABLENDENABLE, 0)", size_t(forestEnd));
+  ASSERT_GE(blendOff, forestEnd);
   EXPECT_EQ(calls[blendOff + 1], "SetRenderState(D3DRS_ALPHATESTENABLE, 0)");
   EXPECT_EQ(calls[blendOff + 2], "SetRenderState(D3DRS_SPECULARENABLE, 1)");
   EXPECT_EQ(calls.back(), "SetTransform(D3DTS_WORLD, " + FormatMatrix(&world) + ")");

@@ -98,6 +98,56 @@ TEST_F(XFileModelRenderTest, EachFrameWithMeshesDrawsItsSubsetsInItsCombinedWorl
   EXPECT_EQ(a->materials[0].Power, 10.0f);
 }
 
+// A material hides what lies behind it only when nothing in it can be transparent: its
+// diffuse alpha, its texture's format, the mesh's vertex colours. Each layer draws its own
+// materials in the order of the file, and a frame with none in the layer sets no transform.
+TEST_F(XFileModelRenderTest, OpaqueAndTranslucentLayersSplitTheMaterialsByWhatCanBeSeenThrough) {
+  const std::string dir = QM_BINARY_DIR "/xmodel_render";
+  std::filesystem::create_directories(dir);
+  const unsigned char rgbTga[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0,
+                                  0x10, 0x20, 0x30};
+  std::ofstream(dir + "/wood.tga", std::ios::binary)
+      .write(reinterpret_cast<const char*>(rgbTga), sizeof(rgbTga));
+  const auto withAlpha = [](std::string mesh, const char* alpha) {
+    return mesh.replace(mesh.find("0.8;0.6;0.4;1.0;;"), 17, std::string("0.8;0.6;0.4;") + alpha + ";;");
+  };
+  std::string tinted = QuadMesh(0, 0, 1, 1);
+  tinted.insert(tinted.find("MeshMaterialList"),
+                "MeshVertexColors { 4; 0;1;1;1;1;;, 1;1;1;1;1;;, 2;1;1;1;0.5;;, 3;1;1;1;1;;; }\n");
+  XFileModel model;
+  const std::string text = Frame("Wood", QuadMesh(0, 0, 1, 1, 1, dir + "/wood.tga")) +
+                           Frame("Leaf", QuadMesh(0, 0, 1, 1, 1, WriteTexture())) +
+                           Frame("Glass", withAlpha(QuadMesh(0, 0, 1, 1), "0.5")) +
+                           Frame("Tinted", tinted) + Frame("Plain", QuadMesh(0, 0, 1, 1));
+  ASSERT_EQ(LoadText(&model, text), S_OK);
+  std::vector<std::pair<const char*, BYTE>> expected = {
+      {"Wood", 1}, {"Leaf", 0}, {"Glass", 0}, {"Tinted", 0}, {"Plain", 1}};
+  for (const auto& [name, opaque] : expected) {
+    const XFileMeshContainer* container = model.FindFrame(name)->pFirstMesh;
+    ASSERT_EQ(container->materialOpaque.size(), 1u) << name;
+    EXPECT_EQ(container->materialOpaque[0], opaque) << name;
+  }
+
+  D3DXMATRIX world;
+  D3DXMatrixIdentity(&world);
+  const auto drawnFrames = [&](XFileLayer layer) {
+    m_device->SetTransform(D3DTS_WORLD, &world);
+    Log().Clear();
+    model.Render(layer);
+    std::string frames;
+    for (const RecordedCall& call : Log().Calls()) {
+      if (call.name == "SetTransform") frames += "T";
+      if (call.name.rfind("Draw", 0) == 0) frames += "D";
+    }
+    return frames;
+  };
+  // Every frame is placed at the same spot, so the transforms tell only how many were set;
+  // the last one gives back the caller's world.
+  EXPECT_EQ(drawnFrames(XFileLayer::Opaque), "TDTDT");
+  EXPECT_EQ(drawnFrames(XFileLayer::Translucent), "TDTDTDT");
+  EXPECT_EQ(drawnFrames(XFileLayer::All), "TDTDTDTDTDT");
+}
+
 // Materials that name one texture file share one texture, and a mesh whose triangles all
 // have two corners at one place (a path or the web frame, carried as a mesh) shades nothing,
 // so it is not drawn; a thin but real triangle still is.
