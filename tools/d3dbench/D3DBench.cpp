@@ -4,7 +4,10 @@
 // textured, alpha-blended screen quads drawn with DrawPrimitive from a vertex buffer, the
 // way the saver's screen-quad pool draws: once glyph-sized (48 x 48 pixels, what the
 // per-draw cost shows) and once 1/64 of the screen each (15.6 screens of fill, what the
-// fill rate shows). Every frame is finished before the next starts.
+// fill rate shows). Every frame is finished before the next starts. The last column is the
+// process's peak resident memory after each size: what the window, the software renderer
+// with its compiler and the frame buffers hold before any scene is loaded, the floor under
+// the saver's own peak at that size.
 // Usage: qm-d3d-bench [seconds per case, default 2]
 #include <SDL.h>
 
@@ -14,6 +17,7 @@
 #include <cstring>
 
 #include "d3d/D3D8.h"
+#include "platform/ProcessMemory.h"
 
 namespace {
 
@@ -124,9 +128,11 @@ bool RunSize(IDirect3D8* d3d, int width, int height, double seconds) {
   const double glyphFps = Measure(seconds, quads);
   FillQuads(buffer, width, height, static_cast<float>(width) / 8, static_cast<float>(height) / 8);
   const double largeFps = Measure(seconds, quads);
-  std::printf("%5d x %-5d | %8.1f fps %7.2f ms | %8.1f fps %7.2f ms | %8.1f fps %7.2f ms\n",
+  qm::ProcessMemory memory;
+  qm::ReadProcessMemory(&memory);
+  std::printf("%5d x %-5d | %8.1f fps %7.2f ms | %8.1f fps %7.2f ms | %8.1f fps %7.2f ms | %6.1f MB\n",
               width, height, emptyFps, 1000.0 / emptyFps, glyphFps, 1000.0 / glyphFps, largeFps,
-              1000.0 / largeFps);
+              1000.0 / largeFps, double(memory.peakKb) / 1024);
   if (texture) texture->Release();
   if (buffer) buffer->Release();
   device->Release();
@@ -146,7 +152,7 @@ int main(int argc, char** argv) {
   }
   std::printf("qm-d3d-bench (SDL driver %s; %d textured, blended quads per frame)\n",
               SDL_GetCurrentVideoDriver(), kQuads);
-  std::printf("size          | empty frame              | 1000 quads 48x48 px      | 1000 quads 1/64 screen\n");
+  std::printf("size          | empty frame              | 1000 quads 48x48 px      | 1000 quads 1/64 screen   | peak\n");
   int result = 0;
   for (auto [w, h] : {std::pair{800, 600}, std::pair{1920, 1080}}) {
     if (!RunSize(d3d, w, h, seconds)) {
