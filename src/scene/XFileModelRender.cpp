@@ -213,8 +213,6 @@ bool AnyInLayer(const XFileMeshContainer& container, XFileLayer layer) {
 
 void DrawMeshContainer(IDirect3DDevice8* device, const XFileFrame& frame,
                        XFileMeshContainer* container, int method, XFileLayer layer) {
-  // A container with nothing in the layer neither blends its skin nor sets its streams.
-  if (!AnyInLayer(*container, layer)) return;
   if (container->iSkinMethod != method &&
       FAILED(GenerateDrawingData(device, container, method))) {
     return;
@@ -254,6 +252,7 @@ void DrawFrames(IDirect3DDevice8* device, XFileFrame* frame, int method, XFileLa
   for (; frame; frame = frame->pNextSibling) {
     bool worldSet = false;
     for (XFileMeshContainer* c = frame->pFirstMesh; c; c = c->pNext) {
+      // A container with nothing in the layer neither blends its skin nor sets its streams.
       if (!AnyInLayer(*c, layer)) continue;
       if (!worldSet) device->SetTransform(D3DTS_WORLD, &frame->matCombined);
       worldSet = true;
