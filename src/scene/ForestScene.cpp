@@ -312,8 +312,12 @@ HRESULT ForestScene::Render(IDirect3DDevice8* device) {
   // Opaque wood and ground first: without blending or alpha test the renderer tests depth
   // before shading, so the pixels they hide, the background's among them, cost next to
   // nothing. Opaque pixels blended at full alpha come out the same, so the picture does too.
+  // The wood and the floor are closed or seen from one side only, so their back faces are
+  // culled: they would be hidden anyway, and each costs the rasteriser setup and binning.
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
   m_pForest->Render(XFileLayer::Opaque);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   RenderBackground(device);
 
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);

@@ -388,5 +388,36 @@ TEST_F(MediagenForestTest, VertexCountStaysWithinTheLoadTimeBudget) {
   EXPECT_LE(count, gen::kForestVertexBudget);
 }
 
+// The scene draws the bark and the floor with back faces culled, so each of their triangles
+// must be wound with its front on the side its normals face (its winding's cross product
+// points the other way, into the wood or the ground). A face wound the wrong way vanishes.
+TEST_F(MediagenForestTest, OpaqueFacesAreWoundToShowTheSideTheirNormalsFace) {
+  const std::set<std::string> opaque = {"Tree_big.jpg", "Tree_small.jpg", "Ground.jpg"};
+  // The wood and the floor; the helper frames (paths, anchors, templates) are kept out of
+  // sight or have no area.
+  std::vector<std::string> seen = {"ground"};
+  for (const gen::ForestLimb& limb : gen::ForestLimbs()) seen.push_back(limb.name);
+  size_t checked = 0;
+  for (const std::string& name : seen) {
+    ASSERT_EQ(m_frames.count(name), 1u) << name;
+    for (const ReadMesh& mesh : m_frames.at(name).frame->meshes) {
+      for (size_t f = 0; f < mesh.faces.size(); ++f) {
+        if (mesh.textures.empty() || !opaque.count(mesh.textures.at(mesh.faceMaterials.at(f)))) continue;
+        const auto& face = mesh.faces[f];
+        const Vec &a = mesh.positions[face[0]], &b = mesh.positions[face[1]], &c = mesh.positions[face[2]];
+        Vec e1{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, e2{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        Vec cross{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+        Vec normal{0, 0, 0};
+        for (unsigned v : face)
+          for (int k = 0; k < 3; ++k) normal[k] += mesh.normals.at(v)[k];
+        float facing = cross[0] * normal[0] + cross[1] * normal[1] + cross[2] * normal[2];
+        EXPECT_LT(facing, 0) << name << " face " << f << " is wound to show its back";
+        ++checked;
+      }
+    }
+  }
+  EXPECT_GT(checked, 2000u) << "the trunks, twigs, log and floor";
+}
+
 }  // namespace
 }  // namespace qm::test

@@ -132,8 +132,10 @@ TEST_F(ForestSceneTest, OneFrameIsDrawnInItsOrderWithItsStates) {
       "SetRenderState(D3DRS_CULLMODE, 1)",
       "GetTransform(D3DTS_WORLD)",
       "SetRenderState(D3DRS_SPECULARENABLE, 0)",
-      // The opaque forest first, unblended; the test forest's materials all are.
+      // The opaque forest first, unblended (the test forest's materials all are opaque) and
+      // with back faces culled.
       "SetRenderState(D3DRS_ALPHABLENDENABLE, 0)",
+      "SetRenderState(D3DRS_CULLMODE, 3)",
   };
   ASSERT_GT(calls.size(), opening.size());
   for (size_t i = 0; i < opening.size(); ++i) EXPECT_EQ(calls[i], opening[i]) << "call " << i;
@@ -163,6 +165,11 @@ TEST_F(ForestSceneTest, OneFrameIsDrawnInItsOrderWithItsStates) {
     opaqueDraws += calls[i].rfind("DrawIndexedPrimitive(", 0) == 0 ? 1 : 0;
   }
   EXPECT_EQ(opaqueDraws, 8);  // one mesh per frame of the test forest
+  // Culling ends with the opaque forest: the background quad and the leaves, seen from
+  // either side, come after it.
+  ASSERT_GE(backgroundStart, 2);
+  EXPECT_EQ(calls[size_t(backgroundStart) - 2], "SetRenderState(D3DRS_CULLMODE, 1)");
+  EXPECT_EQ(calls[size_t(backgroundStart) - 1], "GetViewport()");
   ASSERT_GE(calls.size(), size_t(backgroundStart) + background.size());
   for (size_t i = 0; i < background.size(); ++i) {
     EXPECT_EQ(calls[size_t(backgroundStart) + i], background[i]) << "background call " << i;

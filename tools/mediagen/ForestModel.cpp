@@ -259,8 +259,10 @@ XMesh FloorMesh() {
   for (uint32_t j = 0; j < kFloorRows; ++j)
     for (uint32_t i = 0; i < kFloorColumns; ++i) {
       uint32_t a = j * row + i;
-      m.AddTriangle(a, a + 1, a + row);
-      m.AddTriangle(a + 1, a + row + 1, a + row);
+      // Wound as the limbs' outsides are, so that the opaque layer can be drawn with back
+      // faces culled: the floor is only ever seen from above.
+      m.AddTriangle(a, a + row, a + 1);
+      m.AddTriangle(a + 1, a + row, a + row + 1);
     }
   m.materials.push_back(Textured(kGround, {0.9f, 0.86f, 0.8f, 1}, 0.1f));
   return m;
