@@ -403,15 +403,12 @@ TEST_F(MediagenForestTest, OpaqueFacesAreWoundToShowTheSideTheirNormalsFace) {
     for (const ReadMesh& mesh : m_frames.at(name).frame->meshes) {
       for (size_t f = 0; f < mesh.faces.size(); ++f) {
         if (mesh.textures.empty() || !opaque.count(mesh.textures.at(mesh.faceMaterials.at(f)))) continue;
+        auto point = [](const Vec& v) { return gen::Vec3{v[0], v[1], v[2]}; };
         const auto& face = mesh.faces[f];
-        const Vec &a = mesh.positions[face[0]], &b = mesh.positions[face[1]], &c = mesh.positions[face[2]];
-        Vec e1{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, e2{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-        Vec cross{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
-        Vec normal{0, 0, 0};
-        for (unsigned v : face)
-          for (int k = 0; k < 3; ++k) normal[k] += mesh.normals.at(v)[k];
-        float facing = cross[0] * normal[0] + cross[1] * normal[1] + cross[2] * normal[2];
-        EXPECT_LT(facing, 0) << name << " face " << f << " is wound to show its back";
+        gen::Vec3 a = point(mesh.positions[face[0]]), normal{0, 0, 0};
+        for (unsigned v : face) normal = normal + point(mesh.normals.at(v));
+        gen::Vec3 cross = gen::Cross(point(mesh.positions[face[1]]) - a, point(mesh.positions[face[2]]) - a);
+        EXPECT_LT(gen::Dot(cross, normal), 0) << name << " face " << f << " is wound to show its back";
         ++checked;
       }
     }
