@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/RendererThreads.h"
 #include "platform/VirtualKeys.h"
 
 namespace qm {
@@ -74,6 +75,8 @@ bool SameRect(const RECT& a, const RECT& b) {
 // 1. Start and end
 
 SdlWindowSystem::SdlWindowSystem(VideoDriver driver) {
+  // Before SDL loads the OpenGL driver, which reads it once.
+  ChooseSoftwareRendererThreads();
   // The handlers of m_signals stay ours: SDL would turn SIGINT and SIGTERM into SDL_QUIT.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // A screen saver must not keep the desktop's own saver and power management from running.

@@ -18,6 +18,7 @@
 
 #include "d3d/D3D8.h"
 #include "platform/ProcessMemory.h"
+#include "platform/RendererThreads.h"
 
 namespace {
 
@@ -145,6 +146,7 @@ bool RunSize(IDirect3D8* d3d, int width, int height, double seconds) {
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
   if (!std::getenv("SDL_VIDEODRIVER")) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  qm::ChooseSoftwareRendererThreads();  // as the saver runs the renderer
   IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
   if (!d3d) {
     std::fprintf(stderr, "qm-d3d-bench: no Direct3D stand-in: %s\n", SDL_GetError());
