@@ -590,19 +590,11 @@ class GtkDialogHost : public DialogHost {
 
 }  // namespace
 
-std::unique_ptr<DialogHost> CreateGtkDialogHost() {
+}  // namespace qm
+
+extern "C" [[gnu::visibility("default")]] qm::DialogHost* QmCreateGtkDialogHost() {
   if (!gtk_init_check(nullptr, nullptr)) return nullptr;
-  return std::make_unique<GtkDialogHost>();
+  return new qm::GtkDialogHost();
 }
-
-}  // namespace qm
-
-#else  // without GTK
-
-namespace qm {
-
-std::unique_ptr<DialogHost> CreateGtkDialogHost() { return nullptr; }
-
-}  // namespace qm
 
 #endif

@@ -92,9 +92,9 @@ void SaverApp::Start(HINSTANCE instance) {
   SetProcessLog(&m_Log);
   if (m_iMode == Config) m_Log.Open("Config_Log.txt");
   else if (m_iMode != ChangePassword) m_Log.Open("Saver_Log.txt");
-  if (m_iMode == Config && !FindDialogHost()) {
-    std::fprintf(stderr, "quillmoor: the settings dialog needs a display, and none could be "
-                         "opened (is DISPLAY set?)\n");
+  std::string noDialogReason;
+  if (m_iMode == Config && !FindDialogHost(&noDialogReason)) {
+    std::fprintf(stderr, "quillmoor: %s\n", noDialogReason.c_str());
     m_Log.Close();
     m_iExitCode = 1;
     m_bCanRun = false;
@@ -276,9 +276,11 @@ int SaverApp::Dispatch() {
   return 0;
 }
 
-bool SaverApp::FindDialogHost() {
+bool SaverApp::FindDialogHost(std::string* whyNot) {
   if (m_pDialogHost) return true;
-  m_pOwnDialogHost = CreateGtkDialogHost();
+  std::string reason;
+  m_pOwnDialogHost = CreateGtkDialogHost(reason);
+  if (whyNot) *whyNot = reason;
   m_pDialogHost = m_pOwnDialogHost.get();
   return m_pDialogHost != nullptr;
 }

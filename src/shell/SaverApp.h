@@ -202,7 +202,8 @@ class SaverApp {
   // Preview: the device and the scene in the child window, or, where no device can be
   // made there, a plain child with the still picture. True for the live scene.
   bool StartPreviewScene();
-  bool FindDialogHost();
+  // With the reason in whyNot (when given) where there is none.
+  bool FindDialogHost(std::string* whyNot = nullptr);
   // Takes the saver-window lock; false when another process holds it. A lock file that
   // cannot be used is reported and the run goes on without the check.
   bool TakeWindowLock();

@@ -233,5 +233,19 @@ TEST_F(ConfigDialogProcessTest, WithoutADisplayTheDialogSaysSoAndFails) {
   EXPECT_NE(out.find("status=1"), std::string::npos) << out;
 }
 
+// A program copied away from its dialog module (a package installed in part) must say what
+// is missing, not blame the display, and must not crash.
+TEST_F(ConfigDialogProcessTest, WithoutItsModuleTheDialogSaysWhatIsMissing) {
+  const std::filesystem::path alone = home / "quillmoor";
+  std::filesystem::copy_file(kProgram, alone);
+  const std::string out = Output("env -u WAYLAND_DISPLAY HOME=" + home.string() +
+                              " XDG_RUNTIME_DIR=" + home.string() + " " + alone.string() +
+                              " /c 2>&1; echo status=$?");
+  EXPECT_NE(out.find("quillmoor-gtk-dialog.so cannot be opened: it is not installed"),
+            std::string::npos) << out;
+  EXPECT_EQ(out.find("display"), std::string::npos) << out;
+  EXPECT_NE(out.find("status=1"), std::string::npos) << out;
+}
+
 }  // namespace
 }  // namespace qm

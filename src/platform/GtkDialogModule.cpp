@@ -1,0 +1,81 @@
+// Opening the GTK dialog module, the first time a dialog is asked for.
+#include <dlfcn.h>
+
+#include <system_error>
+
+#include "platform/GtkDialogView.h"
+#include "shell/DialogTemplates.h"
+#include "shell/ResourcePicture.h"
+
+namespace qm {
+
+namespace {
+
+// The module calls these in the program. Naming them here links them in even where the
+// program itself never calls them; the program exports them (see the dynamic list in
+// src/app), and a test checks that nothing the module needs is missing.
+[[gnu::used]] constexpr auto kBuildDialog = &BuildDialog;
+[[gnu::used]] constexpr auto kDialogUnitsToPixels = &DialogUnitsToPixels;
+[[gnu::used]] constexpr ControlState* (DialogModel::*kFindControl)(int) = &DialogModel::Find;
+[[gnu::used]] constexpr auto kDrawPicture = &ResourcePicture::Draw;
+
+}  // namespace
+
+std::vector<std::filesystem::path> GtkDialogModuleCandidates(
+    const std::filesystem::path& programFolder, const std::filesystem::path& installedFromProgram) {
+  return {programFolder / kGtkDialogModuleFile,
+          (programFolder / installedFromProgram / kGtkDialogModuleFile).lexically_normal()};
+}
+
+#ifdef QM_DIALOG_MODULE_FROM_PROGRAM
+
+namespace {
+
+std::filesystem::path ProgramFolder() {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : program.parent_path();
+}
+
+}  // namespace
+
+std::unique_ptr<DialogHost> CreateGtkDialogHost(std::string& whyNot) {
+  // Opened once and never closed: the host's code and GTK's state live in it.
+  static void* module = nullptr;
+  if (!module) {
+    std::string reasons;
+    for (const auto& path : GtkDialogModuleCandidates(ProgramFolder(), QM_DIALOG_MODULE_FROM_PROGRAM)) {
+      std::error_code error;
+      if (!std::filesystem::is_regular_file(path, error)) continue;
+      module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (module) break;
+      reasons += std::string(": ") + dlerror();
+    }
+    if (!module) {
+      whyNot = std::string("the settings dialog's module ") + kGtkDialogModuleFile +
+               " cannot be opened" + (reasons.empty() ? ": it is not installed" : reasons);
+      return nullptr;
+    }
+  }
+  using Entry = DialogHost* (*)();
+  const auto entry = reinterpret_cast<Entry>(dlsym(module, kGtkDialogModuleEntry));
+  if (!entry) {
+    whyNot = std::string("the settings dialog's module ") + kGtkDialogModuleFile +
+             " has no entry point " + kGtkDialogModuleEntry;
+    return nullptr;
+  }
+  std::unique_ptr<DialogHost> host(entry());
+  if (!host) whyNot = "the settings dialog needs a display, and none could be opened (is DISPLAY set?)";
+  return host;
+}
+
+#else  // without GTK
+
+std::unique_ptr<DialogHost> CreateGtkDialogHost(std::string& whyNot) {
+  whyNot = "this build has no settings dialog: GTK 3 was missing when it was built";
+  return nullptr;
+}
+
+#endif
+
+}  // namespace qm

@@ -1,0 +1,26 @@
+# Test: every symbol of the program's own that the dialog module needs is exported by the
+# program. A missing one would only show when a user opens the settings dialog, as a module
+# that cannot be loaded. Run as: cmake -DMODULE=... -DPROGRAM=... -P DialogModuleImports.cmake
+foreach(file MODULE PROGRAM)
+  execute_process(COMMAND nm -D ${${file}} OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "nm failed on ${${file}}: ${result}")
+  endif()
+  set(${file}_SYMBOLS "${symbols}")
+endforeach()
+# The program's namespace, mangled: _ZN2qm..., _ZNK2qm..., _ZTVN2qm... and the like.
+string(REGEX MATCHALL "\n +U _Z[A-Z]*N?K?2qm[^\n]*" needed "\n${MODULE_SYMBOLS}")
+list(LENGTH needed count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "the module needs nothing from the program: is it the dialog module?")
+endif()
+foreach(line ${needed})
+  string(REGEX REPLACE "^\n +U " "" symbol "${line}")
+  string(FIND "${PROGRAM_SYMBOLS}" " T ${symbol}\n" text)
+  string(FIND "${PROGRAM_SYMBOLS}" " W ${symbol}\n" weak)
+  string(FIND "${PROGRAM_SYMBOLS}" " V ${symbol}\n" object)
+  if(text EQUAL -1 AND weak EQUAL -1 AND object EQUAL -1)
+    message(FATAL_ERROR "the program does not export ${symbol}, which the dialog module needs")
+  endif()
+endforeach()
+message(STATUS "the program exports all ${count} symbols the dialog module needs from it")
