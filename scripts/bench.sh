@@ -50,10 +50,11 @@ for size in "${sizes[@]}"; do
     "$(figure '^benchmark' '.*fps, \([0-9.]*\) ms\/frame.*')" \
     "$(figure '^benchmark' '.*(update \([0-9.]*\) ms.*')" \
     "$(figure '^benchmark' '.*drawing \([0-9.]*\) ms).*')"
-  printf 'fill floor %s ms, ratio %s, loading screen at %s ms, first scene frame at %s ms, peak %s MB\n' \
+  printf 'fill floor %s ms, ratio %s, loading screen at %s ms, first scene frame at %s ms, peak %s MB (%s MB before the scene)\n' \
     "$(figure '^fill floor' '.*floor \([0-9.]*\) ms, frame.*')" \
     "$(figure '^fill floor' '.*ratio \([0-9.]*\).*')" \
     "$(figure '^start-up' '.*loading screen at \([0-9]*\) ms.*')" \
     "$(figure '^start-up' '.*first scene frame at \([0-9]*\) ms.*')" \
-    "$(figure '^memory' '.*peak \([0-9.]*\) MB.*')"
+    "$(figure '^memory' '.*peak \([0-9.]*\) MB.*')" \
+    "$(figure '^memory' '.*of which \([0-9.]*\) MB before the scene.*')"
 done

@@ -102,6 +102,7 @@ void BenchmarkRun::AfterFrame(SaverApp& app) {
   if (m_firstFrameAge < 0) {
     m_firstFrameAge = ProcessAgeSeconds();
     m_loadingScreenAge = app.m_fLoadingScreenAge;
+    m_loadingScreenResidentKb = app.m_iLoadingScreenResidentKb;
   }
   if (m_phase != Phase::Counting) return;
   m_phase = Phase::Done;
@@ -132,9 +133,16 @@ void BenchmarkRun::Report(int width, int height) const {
                 m_loadingScreenAge * 1000, m_firstFrameAge * 1000);
   }
   if (m_haveSettled && m_end.peakKb > 0) {
-    std::printf("memory: %.1f MB resident at %.0f s, %.1f MB at the end, peak %.1f MB\n",
+    std::printf("memory: %.1f MB resident at %.0f s, %.1f MB at the end, peak %.1f MB",
                 double(m_settled.residentKb) / 1024, m_settledSeconds,
                 double(m_end.residentKb) / 1024, double(m_end.peakKb) / 1024);
+    // What the renderer and the libraries hold before the scene's media: the rest of the
+    // peak is what the scene adds.
+    if (m_loadingScreenResidentKb > 0) {
+      std::printf(", of which %.1f MB before the scene (at the loading screen)",
+                  double(m_loadingScreenResidentKb) / 1024);
+    }
+    std::printf("\n");
   }
   if (!m_haveFill) {
     std::printf("fill floor %dx%d: not measured (the renderer cannot count pixels)\n", width,

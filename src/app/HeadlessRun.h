@@ -76,6 +76,8 @@ class BenchmarkRun final : public RunObserver {
   // Seconds from the process's start to the loading screen and to the first scene frame.
   double m_loadingScreenAge = -1;
   double m_firstFrameAge = -1;
+  // Resident memory at the loading screen, before the scene's media were loaded.
+  std::int64_t m_loadingScreenResidentKb = -1;
 };
 
 }  // namespace qm

@@ -177,6 +177,8 @@ class SaverApp {
   } m_FrameStats;
   // Seconds from the process's start to the first loading screen shown; -1 before that.
   double m_fLoadingScreenAge = -1;
+  // Resident memory then: the renderer and the libraries, before any of the scene's media.
+  std::int64_t m_iLoadingScreenResidentKb = -1;
 
   // Why Start refused to run (another instance), for the callers that must say so; empty
   // when it did not refuse or refused for a reason already shown.

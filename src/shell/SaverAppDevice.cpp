@@ -8,6 +8,7 @@
 #include "graphics/TextureTable.h"
 #include "platform/Clock.h"
 #include "platform/ProcessAge.h"
+#include "platform/ProcessMemory.h"
 #include "shell/SaverApp.h"
 
 namespace qm {
@@ -92,7 +93,11 @@ int SaverApp::CreateDisplayDevice(HWND hwnd) {
   SetDefaultRenderStates(pDevice);
   m_Log.Write("Init D3D_Device Complete");
   ShowLoadingScreen(pDevice);
-  if (m_fLoadingScreenAge < 0) m_fLoadingScreenAge = ProcessAgeSeconds();
+  if (m_fLoadingScreenAge < 0) {
+    m_fLoadingScreenAge = ProcessAgeSeconds();
+    ProcessMemory memory;
+    if (ReadProcessMemory(&memory)) m_iLoadingScreenResidentKb = memory.residentKb;
+  }
   return 0;
 }
 

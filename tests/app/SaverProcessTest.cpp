@@ -299,6 +299,37 @@ class HeadlessProcessTest : public ::testing::Test {
   }
 };
 
+// The benchmark's report, as scripts/bench.sh and scripts/soak.sh read it: every line there,
+// and numbers that fit together (the memory at the loading screen is part of the peak, and
+// the peak at least what is resident at the end). The figures themselves are not judged.
+TEST_F(HeadlessProcessTest, BenchmarkReportsEveryFigureInOrder) {
+  SaverProcess bench(home, {"--bench", "1", "--size", "160x120", "-no-music"});
+  ASSERT_EQ(bench.WaitExit(120s), 0) << Read("output.txt");
+  const std::string out = Read("output.txt");
+  std::smatch frame, start, memory, fill;
+  ASSERT_TRUE(std::regex_search(out, frame, std::regex(
+      R"(benchmark 160x120: (\d+) frames in [\d.]+ s = ([\d.]+) fps, [\d.]+ ms/frame \(update [\d.]+ ms, drawing [\d.]+ ms\))")))
+      << out;
+  EXPECT_GT(std::stoi(frame[1]), 0);
+  ASSERT_TRUE(std::regex_search(out, start, std::regex(
+      R"(start-up: loading screen at (\d+) ms, first scene frame at (\d+) ms)"))) << out;
+  EXPECT_LE(std::stoi(start[1]), std::stoi(start[2]));
+  ASSERT_TRUE(std::regex_search(out, memory, std::regex(
+      R"(memory: ([\d.]+) MB resident at \d+ s, ([\d.]+) MB at the end, peak ([\d.]+) MB, of which ([\d.]+) MB before the scene)")))
+      << out;
+  const double end = std::stod(memory[2]), peak = std::stod(memory[3]);
+  const double beforeScene = std::stod(memory[4]);
+  EXPECT_GT(beforeScene, 0);
+  EXPECT_LE(beforeScene, peak);
+  EXPECT_LE(end, peak);
+  ASSERT_TRUE(std::regex_search(out, fill, std::regex(
+      R"(fill floor 160x120: [\d.]+ screens drawn in (\d+) draws \(\d+ empty\) and [\d.]+ cleared, floor ([\d.]+) ms, frame [\d.]+ ms, ratio ([\d.]+))")))
+      << out;
+  EXPECT_GT(std::stoi(fill[1]), 0);
+  EXPECT_GT(std::stod(fill[2]), 0);
+  EXPECT_GT(std::stod(fill[3]), 0);
+}
+
 // An hour of scene time with every object active: nothing turns into a non-number, the spider
 // finishes its web and rests on it, and every animal is on one of the forest's paths. Only
 // the last frame is drawn, so the hour costs the update alone.
