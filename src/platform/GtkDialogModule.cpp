@@ -1,7 +1,9 @@
 // Opening the GTK dialog module, the first time a dialog is asked for.
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "platform/GtkDialogView.h"
 #include "shell/DialogTemplates.h"
@@ -21,20 +23,20 @@ namespace {
 
 }  // namespace
 
-std::vector<std::filesystem::path> GtkDialogModuleCandidates(
-    const std::filesystem::path& programFolder, const std::filesystem::path& installedFromProgram) {
-  return {programFolder / kGtkDialogModuleFile,
-          (programFolder / installedFromProgram / kGtkDialogModuleFile).lexically_normal()};
-}
-
 #ifdef QM_DIALOG_MODULE_FROM_PROGRAM
 
 namespace {
 
-std::filesystem::path ProgramFolder() {
+// Where the module may be, in the order tried: beside the program (the build folder), then
+// where installing puts it. Never a path relative to the working folder, which could load
+// whatever module lies there; so nothing when the program's own path is unknown.
+std::vector<std::filesystem::path> ModuleCandidates() {
   std::error_code error;
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::path() : program.parent_path();
+  if (error || !program.is_absolute()) return {};
+  const std::filesystem::path folder = program.parent_path();
+  return {folder / kGtkDialogModuleFile,
+          (folder / QM_DIALOG_MODULE_FROM_PROGRAM / kGtkDialogModuleFile).lexically_normal()};
 }
 
 }  // namespace
@@ -44,7 +46,7 @@ std::unique_ptr<DialogHost> CreateGtkDialogHost(std::string& whyNot) {
   static void* module = nullptr;
   if (!module) {
     std::string reasons;
-    for (const auto& path : GtkDialogModuleCandidates(ProgramFolder(), QM_DIALOG_MODULE_FROM_PROGRAM)) {
+    for (const auto& path : ModuleCandidates()) {
       std::error_code error;
       if (!std::filesystem::is_regular_file(path, error)) continue;
       module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -14,10 +14,8 @@
 // opens it.
 #pragma once
 
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "shell/DialogHost.h"
 
@@ -29,11 +27,6 @@ inline constexpr const char* kGtkDialogModuleEntry = "QmCreateGtkDialogHost";
 // The GTK host; or null, with the reason in whyNot, when the module cannot be opened, when
 // no display can be opened, or when GTK is not part of this build.
 std::unique_ptr<DialogHost> CreateGtkDialogHost(std::string& whyNot);
-
-// Where the module may be, in the order tried: beside the program (the build folder), then
-// where installing puts it, which is given as a path from the program's folder.
-std::vector<std::filesystem::path> GtkDialogModuleCandidates(
-    const std::filesystem::path& programFolder, const std::filesystem::path& installedFromProgram);
 
 }  // namespace qm
 
