@@ -13,9 +13,10 @@ namespace qm {
 
 namespace {
 
-// The module calls these in the program. Naming them here links them in even where the
-// program itself never calls them; the program exports them (see the dynamic list in
-// src/app), and a test checks that nothing the module needs is missing.
+// The module calls into the program for these and for others defined beside them. Naming
+// one per source file links that file in even where the program itself never calls it;
+// the program exports them (see the dynamic list in src/app), and a test checks that
+// nothing the module needs is missing.
 [[gnu::used]] constexpr auto kBuildDialog = &BuildDialog;
 [[gnu::used]] constexpr auto kDialogUnitsToPixels = &DialogUnitsToPixels;
 [[gnu::used]] constexpr ControlState* (DialogModel::*kFindControl)(int) = &DialogModel::Find;
@@ -44,6 +45,7 @@ std::vector<std::filesystem::path> ModuleCandidates() {
 std::unique_ptr<DialogHost> CreateGtkDialogHost(std::string& whyNot) {
   // Opened once and never closed: the host's code and GTK's state live in it.
   static void* module = nullptr;
+  const std::string theModule = std::string("the settings dialog's module ") + kGtkDialogModuleFile;
   if (!module) {
     std::string reasons;
     for (const auto& path : ModuleCandidates()) {
@@ -54,16 +56,14 @@ std::unique_ptr<DialogHost> CreateGtkDialogHost(std::string& whyNot) {
       reasons += std::string(": ") + dlerror();
     }
     if (!module) {
-      whyNot = std::string("the settings dialog's module ") + kGtkDialogModuleFile +
-               " cannot be opened" + (reasons.empty() ? ": it is not installed" : reasons);
+      whyNot = theModule + " cannot be opened" + (reasons.empty() ? ": it is not installed" : reasons);
       return nullptr;
     }
   }
   using Entry = DialogHost* (*)();
   const auto entry = reinterpret_cast<Entry>(dlsym(module, kGtkDialogModuleEntry));
   if (!entry) {
-    whyNot = std::string("the settings dialog's module ") + kGtkDialogModuleFile +
-             " has no entry point " + kGtkDialogModuleEntry;
+    whyNot = theModule + " has no entry point " + kGtkDialogModuleEntry;
     return nullptr;
   }
   std::unique_ptr<DialogHost> host(entry());

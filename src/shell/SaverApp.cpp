@@ -278,9 +278,8 @@ int SaverApp::Dispatch() {
 
 bool SaverApp::FindDialogHost(std::string* whyNot) {
   if (m_pDialogHost) return true;
-  std::string reason;
-  m_pOwnDialogHost = CreateGtkDialogHost(reason);
-  if (whyNot) *whyNot = reason;
+  std::string unused;
+  m_pOwnDialogHost = CreateGtkDialogHost(whyNot ? *whyNot : unused);
   m_pDialogHost = m_pOwnDialogHost.get();
   return m_pDialogHost != nullptr;
 }
