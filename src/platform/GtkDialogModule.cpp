@@ -56,7 +56,8 @@ std::unique_ptr<DialogHost> CreateGtkDialogHost(std::string& whyNot) {
       reasons += std::string(": ") + dlerror();
     }
     if (!module) {
-      whyNot = theModule + " cannot be opened" + (reasons.empty() ? ": it is not installed" : reasons);
+      whyNot = theModule + " cannot be opened" +
+               (reasons.empty() ? ": it is not installed" : reasons);
       return nullptr;
     }
   }
@@ -67,7 +68,9 @@ std::unique_ptr<DialogHost> CreateGtkDialogHost(std::string& whyNot) {
     return nullptr;
   }
   std::unique_ptr<DialogHost> host(entry());
-  if (!host) whyNot = "the settings dialog needs a display, and none could be opened (is DISPLAY set?)";
+  if (!host) {
+    whyNot = "the settings dialog needs a display, and none could be opened (is DISPLAY set?)";
+  }
   return host;
 }
 
